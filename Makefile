@@ -1,0 +1,31 @@
+# Two entry points: `make run` and `make test`. Both install what is missing,
+# configure and build first, so they work on a fresh Debian 12 machine.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DNIMBREL_WERROR=ON
+
+.PHONY: deps configure build run test bench format clean
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/app/nimbrel-host
+
+test: build
+	@scripts/run-tests.sh $(BUILD)
+
+bench: build
+	@scripts/run-bench.sh $(BUILD)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

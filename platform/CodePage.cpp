@@ -1,0 +1,180 @@
+#include "platform/CodePage.h"
+
+#include <QString>
+#include <array>
+#include <cstring>
+#include <iconv.h>
+#include <memory>
+
+namespace {
+
+constexpr unsigned kLeadFirst = 0x81, kLeadLast = 0xFE;
+constexpr unsigned kTrailFirst = 0x40, kTrailLast = 0xFE;
+constexpr unsigned kTrailCount = kTrailLast - kTrailFirst + 1;
+constexpr char16_t kReplacement = 0xFFFD;
+constexpr char16_t kEuro = 0x20AC; // the single byte 0x80 of code page 936
+
+bool IsLead(unsigned char b) { return b >= kLeadFirst && b <= kLeadLast; }
+bool IsTrail(unsigned char b) { return b >= kTrailFirst && b <= kTrailLast && b != 0x7F; }
+
+// Both directions of the double-byte part, built once from the C library's
+// converter. Lookups are then a single array access per character.
+struct Tables {
+    std::array<char16_t, (kLeadLast - kLeadFirst + 1) * kTrailCount> toUnicode{};
+    std::array<std::uint16_t, 0x10000> fromUnicode{};
+
+    Tables() {
+        iconv_t cd = iconv_open("UTF-16LE", "GBK");
+        if (cd == iconv_t(-1))
+            return;
+        for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
+            for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
+                if (trail == 0x7F)
+                    continue;
+                char in[2] = {char(lead), char(trail)};
+                char out[4] = {};
+                char* inPtr = in;
+                char* outPtr = out;
+                size_t inLeft = 2, outLeft = 4;
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == size_t(-1) || outLeft != 2)
+                    continue;
+                char16_t unit = char16_t((unsigned char)out[0] | ((unsigned char)out[1] << 8));
+                toUnicode[(lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst)] = unit;
+                if (fromUnicode[unit] == 0)
+                    fromUnicode[unit] = std::uint16_t((lead << 8) | trail);
+            }
+        }
+        iconv_close(cd);
+        fromUnicode[kEuro] = 0x80;
+    }
+
+    char16_t Decode(unsigned char lead, unsigned char trail) const {
+        char16_t u = toUnicode[(lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst)];
+        return u ? u : kReplacement;
+    }
+};
+
+const Tables& GbkTables() {
+    static const Tables tables;
+    return tables;
+}
+
+bool IsAscii(std::string_view text) {
+    for (unsigned char c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+// Walks a GBK text character by character: each call gives one UTF-16 unit.
+template <typename Sink> void DecodeGbk(std::string_view text, Sink&& sink) {
+    const Tables& tables = GbkTables();
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        unsigned char b = (unsigned char)text[i];
+        if (b < 0x80) {
+            sink(char16_t(b));
+            ++i;
+        } else if (b == 0x80) {
+            sink(kEuro);
+            ++i;
+        } else if (IsLead(b) && i + 1 < n && IsTrail((unsigned char)text[i + 1])) {
+            sink(tables.Decode(b, (unsigned char)text[i + 1]));
+            i += 2;
+        } else {
+            sink(kReplacement);
+            ++i;
+        }
+    }
+}
+
+} // namespace
+
+QString FromGbk(std::string_view gbk) {
+    if (IsAscii(gbk))
+        return QString::fromLatin1(gbk.data(), qsizetype(gbk.size()));
+    QString result(qsizetype(gbk.size()), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(result.data());
+    char16_t* const begin = out;
+    DecodeGbk(gbk, [&out](char16_t u) { *out++ = u; });
+    result.truncate(qsizetype(out - begin));
+    return result;
+}
+
+void AppendGbk(std::string& out, const QString& text) {
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype n = text.size();
+    const size_t start = out.size();
+    out.resize(start + size_t(n) * 2);
+    char* dest = out.data() + start;
+    const Tables* tables = nullptr;
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t u = units[i];
+        if (u < 0x80) {
+            *dest++ = char(u);
+            continue;
+        }
+        if (!tables)
+            tables = &GbkTables();
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF)
+            ++i; // a character outside the BMP has no GBK form
+        std::uint16_t code = (u >= 0xD800 && u <= 0xDFFF) ? 0 : tables->fromUnicode[u];
+        if (code == 0) {
+            *dest++ = '?';
+        } else if (code < 0x100) {
+            *dest++ = char(code);
+        } else {
+            *dest++ = char(code >> 8);
+            *dest++ = char(code & 0xFF);
+        }
+    }
+    out.resize(size_t(dest - out.data()));
+}
+
+std::string ToGbk(const QString& text) {
+    std::string out;
+    AppendGbk(out, text);
+    return out;
+}
+
+int GbkCharCount(std::string_view gbk) {
+    int count = 0;
+    DecodeGbk(gbk, [&count](char16_t) { ++count; });
+    return count;
+}
+
+namespace {
+// One character of a GBK text as a comparable value: a double-byte character
+// whole, a single byte with ASCII letters folded to lower case.
+unsigned NextFoldedChar(std::string_view s, size_t& i) {
+    unsigned char b = (unsigned char)s[i];
+    if (IsLead(b) && i + 1 < s.size()) {
+        unsigned value = 0x10000 | (unsigned(b) << 8) | (unsigned char)s[i + 1];
+        i += 2;
+        return value;
+    }
+    ++i;
+    return (b >= 'A' && b <= 'Z') ? unsigned(b - 'A' + 'a') : b;
+}
+} // namespace
+
+int GbkCompareNoCase(std::string_view a, std::string_view b) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        unsigned ca = NextFoldedChar(a, i);
+        unsigned cb = NextFoldedChar(b, j);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (i < a.size())
+        return 1;
+    if (j < b.size())
+        return -1;
+    return 0;
+}
+
+bool GbkEqualNoCase(std::string_view a, std::string_view b) {
+    return GbkCompareNoCase(a, b) == 0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The one place that knows about encodings: every text of the system is GBK
+// (code page 936) in a std::string; Qt sees UTF-16 at the edges.
+#include <string>
+#include <string_view>
+
+class QString;
+
+QString FromGbk(std::string_view gbk);
+std::string ToGbk(const QString& text);
+void AppendGbk(std::string& out, const QString& text);
+
+// Characters of a GBK text: the length of its conversion to UTF-16.
+int GbkCharCount(std::string_view gbk);
+
+// Case-insensitive comparison that folds ASCII letters only and keeps
+// double-byte characters whole (a trail byte is never folded).
+int GbkCompareNoCase(std::string_view a, std::string_view b);
+bool GbkEqualNoCase(std::string_view a, std::string_view b);

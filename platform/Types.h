@@ -1,0 +1,59 @@
+#pragma once
+// Plain types and constants of the window model, free of any toolkit header,
+// so that screens can use them without pulling in Qt.
+#include <cstdint>
+
+using COLORREF = std::uint32_t; // 0x00BBGGRR
+
+constexpr COLORREF RGB(int r, int g, int b) {
+    return COLORREF(r & 0xFF) | (COLORREF(g & 0xFF) << 8) | (COLORREF(b & 0xFF) << 16);
+}
+constexpr int GetRValue(COLORREF c) { return int(c & 0xFF); }
+constexpr int GetGValue(COLORREF c) { return int((c >> 8) & 0xFF); }
+constexpr int GetBValue(COLORREF c) { return int((c >> 16) & 0xFF); }
+
+struct CPoint {
+    int x = 0;
+    int y = 0;
+};
+
+struct CRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+};
+
+// Dialog results and message box answers.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+// Message box button sets.
+constexpr unsigned MB_OK = 0;
+constexpr unsigned MB_OKCANCEL = 1;
+constexpr unsigned MB_YESNO = 4;
+
+// Command codes that travel with a control id.
+constexpr int BN_CLICKED = 0;
+constexpr int CBN_SELCHANGE = 1;
+constexpr int EN_CHANGE = 0x0300;
+
+// Notification codes of grids and trees.
+constexpr int NM_CLICK = -2;
+constexpr int NM_DBLCLK = -3;
+constexpr int NM_RCLICK = -5;
+constexpr int TVN_SELCHANGED = -402;
+
+// A notification from a child window to its parent: the sender's id, the code,
+// the cell concerned (grids; -1 when none) and the mouse position on the screen.
+struct NotifyInfo {
+    int id = 0;
+    int code = 0;
+    int row = -1;
+    int column = -1;
+    CPoint screenPoint;
+};

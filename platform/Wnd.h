@@ -1,0 +1,76 @@
+#pragma once
+// The window model the system is written for: an object that exists before its
+// window, creates it with Create (running OnCreate), destroys it with
+// DestroyWindow (running OnDestroy), and receives commands and notifications
+// from its child controls by id. The owner deletes the object after the window
+// is gone; a window that vanished with its parent is simply no longer there.
+#include "platform/Types.h"
+
+#include <string>
+
+class QWidget;
+class QObject;
+class WndBridge;
+
+class CWnd {
+public:
+    CWnd();
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    // Creates the window as a visible child of parent (a top-level window when
+    // there is none) at rect, then runs OnCreate. False when the object already
+    // has a window or OnCreate refuses; the window is then gone again.
+    bool Create(CWnd* parent, const CRect& rect, int id);
+    bool Create(QWidget* parent, const CRect& rect, int id);
+    void DestroyWindow();
+
+    QWidget* Widget() const;
+    bool IsWindow() const { return Widget() != nullptr; }
+    int GetDlgCtrlID() const;
+    CWnd* GetParent() const;
+    CRect GetClientRect() const;
+    CRect GetWindowRect() const; // in the parent's coordinates
+    void MoveWindow(const CRect& rect);
+    void Invalidate();
+    std::string GetWindowText() const;
+    void SetWindowText(const std::string& text);
+
+    // Child controls by id (direct children only).
+    QWidget* GetDlgItem(int id) const;
+    std::string GetDlgItemText(int id) const;
+    bool SetDlgItemText(int id, const std::string& text);
+    void EnableDlgItem(int id, bool enable);
+    bool IsDlgItemEnabled(int id) const;
+    void FocusDlgItem(int id);
+
+    // Runs the command now; what this window does not handle goes on to its
+    // parent (top-level windows keep theirs). True when somebody handled it.
+    bool SendCommand(int id, int code = BN_CLICKED);
+    // Runs the command after the current handler returns, in posting order.
+    void PostCommand(int id, int code = BN_CLICKED);
+    // Delivers a notification here; unhandled ones go on to the parent.
+    bool SendNotify(const NotifyInfo& info);
+
+    static CWnd* FromWidget(const QObject* widget);
+    // The nearest window object at or above widget.
+    static CWnd* OwnerOf(const QObject* widget);
+
+protected:
+    // Makes the window; a derived class returns its own widget kind.
+    virtual QWidget* CreateWidget(QWidget* parent);
+    virtual bool OnCreate();
+    virtual void OnDestroy();
+    virtual void OnSize(int cx, int cy);
+    virtual bool OnCommand(int id, int code);
+    virtual bool OnNotify(const NotifyInfo& info);
+
+private:
+    friend class WndBridge;
+    void Attach(QWidget* widget, int id);
+    void Detach();
+    void RunDestroyHandlers();
+
+    WndBridge* m_bridge = nullptr;
+};

@@ -1,0 +1,85 @@
+#include "platform/Dialog.h"
+#include "platform/Interaction.h"
+
+#include "tests/support/ScriptedInteraction.h"
+
+#include <QPushButton>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+class OkCancelDialog : public CDialog {
+public:
+    int initialised = 0;
+
+protected:
+    bool OnInitDialog() override {
+        ++initialised;
+        auto* ok = new QPushButton(Widget());
+        SetControlIdForTest(ok, IDOK);
+        return true;
+    }
+    static void SetControlIdForTest(QPushButton* button, int id);
+};
+} // namespace
+
+#include "platform/Controls.h"
+void OkCancelDialog::SetControlIdForTest(QPushButton* button, int id) {
+    SetControlId(button, id);
+    ConnectCommands(button);
+}
+
+TEST(Interaction, ScriptedDialogIsLiveAndEndsThroughItsOwnButtons) {
+    ScriptedInteraction seam;
+    OkCancelDialog dialog;
+    seam.ExpectDialog([](CDialog& d) {
+        ASSERT_TRUE(d.IsWindow());
+        static_cast<QPushButton*>(d.GetDlgItem(IDOK))->click();
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.initialised, 1);
+    EXPECT_FALSE(dialog.IsWindow());
+
+    seam.ExpectDialog([](CDialog& d) { d.SendCommand(IDCANCEL); });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+TEST(Interaction, MessageBoxesAndWaitCursorAreRecorded) {
+    ScriptedInteraction seam;
+    seam.ExpectBox(IDYES);
+    EXPECT_EQ(AfxMessageBox("是否继续?", MB_YESNO), IDYES);
+    ASSERT_EQ(seam.Boxes().size(), 1u);
+    EXPECT_EQ(seam.Boxes()[0].text, "是否继续?");
+    EXPECT_EQ(seam.Boxes()[0].type, MB_YESNO);
+    {
+        CWaitCursor wait;
+        EXPECT_EQ(seam.WaitCursorDepth(), 1);
+    }
+    EXPECT_EQ(seam.WaitCursorDepth(), 0);
+    EXPECT_EQ(seam.WaitCursorShown(), 1);
+}
+
+TEST(Interaction, OnlyWebAddressesAreOpened) {
+    EXPECT_EQ(NormalizeWebAddress("http://www.example.com/a?b=1"), "http://www.example.com/a?b=1");
+    EXPECT_EQ(NormalizeWebAddress("HTTPS://example.com"), "HTTPS://example.com");
+    EXPECT_EQ(NormalizeWebAddress(" www.example.com "), "http://www.example.com");
+    EXPECT_EQ(NormalizeWebAddress("example.com:8080/x"), "http://example.com:8080/x");
+    EXPECT_EQ(NormalizeWebAddress(""), "");
+    EXPECT_EQ(NormalizeWebAddress("file:///etc/passwd"), "");
+    EXPECT_EQ(NormalizeWebAddress("javascript:alert(1)"), "");
+    EXPECT_EQ(NormalizeWebAddress("/usr/bin/xterm"), "");
+    EXPECT_EQ(NormalizeWebAddress("rm -rf"), "");
+    EXPECT_EQ(NormalizeWebAddress("http://"), "");
+
+    ScriptedInteraction seam;
+    EXPECT_FALSE(OpenWebAddress("mailto:a@b.c"));
+    EXPECT_TRUE(OpenWebAddress("www.example.com"));
+    EXPECT_EQ(seam.OpenedUrls(), std::vector<std::string>{"http://www.example.com"});
+}
+
+TEST(Interaction, WindowsFilterBecomesQtFilter) {
+    EXPECT_EQ(QtFileFilter("发布信息数据文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||"),
+              "发布信息数据文件 (*.txt);;所有文件 (*.*)");
+    EXPECT_EQ(QtFileFilter("CSV|*.csv;*.txt||"), "CSV (*.csv *.txt)");
+    EXPECT_EQ(QtFileFilter(""), "");
+}

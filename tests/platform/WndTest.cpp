@@ -1,0 +1,169 @@
+#include "platform/Controls.h"
+#include "platform/Wnd.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QComboBox>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> g_log;
+
+class LoggingWnd : public CWnd {
+public:
+    explicit LoggingWnd(std::string name, int handles = -1) : m_name(std::move(name)), m_handles(handles) {}
+    std::string m_name;
+    int m_handles;
+    std::vector<int> commands;
+    std::vector<NotifyInfo> notes;
+    std::vector<std::pair<int, int>> sizes;
+
+protected:
+    bool OnCreate() override {
+        g_log.push_back(m_name + ".create");
+        return true;
+    }
+    void OnDestroy() override { g_log.push_back(m_name + ".destroy"); }
+    void OnSize(int cx, int cy) override { sizes.push_back({cx, cy}); }
+    bool OnCommand(int id, int code) override {
+        if (id != m_handles && m_handles != 0)
+            return false;
+        commands.push_back(id * 1000 + code);
+        return true;
+    }
+    bool OnNotify(const NotifyInfo& info) override {
+        if (m_handles != 0)
+            return false;
+        notes.push_back(info);
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(Wnd, ObjectExistsBeforeItsWindowAndCanBeDeletedWithoutOne) {
+    auto wnd = std::make_unique<LoggingWnd>("a");
+    EXPECT_FALSE(wnd->IsWindow());
+    EXPECT_EQ(wnd->GetDlgItem(5), nullptr);
+    wnd.reset();
+}
+
+TEST(Wnd, DestroyRunsParentThenChildHandlersAndRemovesAllWindows) {
+    g_log.clear();
+    QWidget host;
+    LoggingWnd parent("parent"), child("child");
+    ASSERT_TRUE(parent.Create(&host, CRect{0, 0, 300, 200}, 7));
+    ASSERT_TRUE(child.Create(&parent, CRect{0, 0, 50, 50}, 6010));
+    EXPECT_EQ(parent.GetDlgCtrlID(), 7);
+    EXPECT_EQ(child.GetParent(), &parent);
+    EXPECT_EQ(parent.GetDlgItem(6010), child.Widget());
+
+    parent.DestroyWindow();
+    EXPECT_FALSE(parent.IsWindow());
+    EXPECT_FALSE(child.IsWindow());
+    EXPECT_EQ(g_log, (std::vector<std::string>{"parent.create", "child.create", "parent.destroy",
+                                               "child.destroy"}));
+    child.DestroyWindow(); // already gone: nothing happens
+    EXPECT_EQ(g_log.size(), 4u);
+}
+
+TEST(Wnd, WindowThatVanishedWithItsHostIsNoLongerThere) {
+    auto host = std::make_unique<QWidget>();
+    LoggingWnd screen("screen");
+    ASSERT_TRUE(screen.Create(host.get(), CRect{0, 0, 100, 100}, 1));
+    host.reset();
+    EXPECT_FALSE(screen.IsWindow());
+}
+
+TEST(Wnd, SizeChangesReachOnSize) {
+    QWidget host;
+    LoggingWnd wnd("w");
+    ASSERT_TRUE(wnd.Create(&host, CRect{0, 0, 100, 80}, 1));
+    host.show();
+    wnd.MoveWindow(CRect{0, 0, 640, 480});
+    ProcessEvents();
+    ASSERT_FALSE(wnd.sizes.empty());
+    EXPECT_EQ(wnd.sizes.back(), std::make_pair(640, 480));
+    EXPECT_EQ(wnd.GetClientRect().Width(), 640);
+}
+
+TEST(Wnd, UnhandledCommandsAndNotificationsGoOnToTheParent) {
+    QWidget host;
+    LoggingWnd screen("screen", 0), panel("panel", 42);
+    ASSERT_TRUE(screen.Create(&host, CRect{0, 0, 300, 200}, 1));
+    ASSERT_TRUE(panel.Create(&screen, CRect{0, 0, 300, 28}, 0));
+    auto* button = new QPushButton(panel.Widget());
+    SetControlId(button, 6001);
+    ConnectCommands(button);
+    button->click();
+    EXPECT_EQ(screen.commands, std::vector<int>{6001000});
+    EXPECT_TRUE(panel.commands.empty());
+
+    panel.SendCommand(42);
+    EXPECT_EQ(panel.commands, std::vector<int>{42000});
+
+    NotifyInfo info;
+    info.id = 8001;
+    info.code = NM_DBLCLK;
+    info.row = 3;
+    info.column = 2;
+    EXPECT_TRUE(panel.SendNotify(info));
+    ASSERT_EQ(screen.notes.size(), 1u);
+    EXPECT_EQ(screen.notes[0].row, 3);
+    EXPECT_EQ(screen.notes[0].code, NM_DBLCLK);
+}
+
+TEST(Wnd, PostedCommandsRunAfterTheCurrentHandlerInPostingOrder) {
+    QWidget host;
+    LoggingWnd wnd("w", 0);
+    ASSERT_TRUE(wnd.Create(&host, CRect{0, 0, 10, 10}, 1));
+    wnd.PostCommand(2);
+    wnd.PostCommand(1);
+    wnd.SendCommand(3);
+    EXPECT_EQ(wnd.commands, std::vector<int>{3000});
+    ProcessEvents();
+    EXPECT_EQ(wnd.commands, (std::vector<int>{3000, 2000, 1000}));
+
+    wnd.PostCommand(4);
+    wnd.DestroyWindow(); // a command posted to a window that is gone is dropped
+    ProcessEvents();
+    EXPECT_EQ(wnd.commands.size(), 3u);
+}
+
+TEST(Wnd, ControlTextsAreGbkAndMultiLineEditsUseCrLf) {
+    QWidget host;
+    CWnd wnd;
+    ASSERT_TRUE(wnd.Create(&host, CRect{0, 0, 10, 10}, 1));
+    auto* edit = new QLineEdit(wnd.Widget());
+    SetControlId(edit, 6001);
+    auto* area = new QPlainTextEdit(wnd.Widget());
+    SetControlId(area, 6022);
+    auto* combo = new QComboBox(wnd.Widget());
+    SetControlId(combo, 6009);
+    combo->addItems({QString(), QStringLiteral("制造商"), QStringLiteral("贸易商")});
+    combo->setCurrentIndex(-1);
+
+    EXPECT_TRUE(wnd.SetDlgItemText(6001, "北京贸易"));
+    EXPECT_EQ(edit->text(), QStringLiteral("北京贸易"));
+    EXPECT_EQ(wnd.GetDlgItemText(6001), "北京贸易");
+
+    wnd.SetDlgItemText(6022, "第一行\r\n第二行");
+    EXPECT_EQ(area->toPlainText(), QStringLiteral("第一行\n第二行"));
+    EXPECT_EQ(wnd.GetDlgItemText(6022), "第一行\r\n第二行");
+
+    EXPECT_EQ(wnd.GetDlgItemText(6009), "");
+    combo->setCurrentIndex(2);
+    EXPECT_EQ(wnd.GetDlgItemText(6009), "贸易商");
+    EXPECT_FALSE(wnd.SetDlgItemText(9999, "x"));
+    EXPECT_EQ(wnd.GetDlgItemText(9999), "");
+
+    wnd.EnableDlgItem(6001, false);
+    EXPECT_FALSE(wnd.IsDlgItemEnabled(6001));
+}

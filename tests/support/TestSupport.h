@@ -1,0 +1,27 @@
+#pragma once
+// Shared helpers of the tests: a fresh host folder per test, file access and
+// readable printing of GBK texts.
+#include <QTemporaryDir>
+#include <string>
+
+// Points the host folder at a new temporary folder for the life of the object.
+class TempHostFolder {
+public:
+    TempHostFolder();
+    ~TempHostFolder();
+    std::string Path(const std::string& relative = {}) const; // GBK, below the folder
+    bool Write(const std::string& relative, const std::string& bytes) const;
+    std::string Read(const std::string& relative) const;
+    bool Exists(const std::string& relative) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Converts GBK to UTF-8 for failure messages.
+std::string Utf8(const std::string& gbk);
+// Reads and writes whole files by GBK path.
+std::string ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// Delivers posted commands and other queued work.
+void ProcessEvents();
