@@ -126,8 +126,8 @@ CRowLayout::Cell* CRowLayout::AddSharedCell(Row* row, CWnd* window, int width, i
     return AddCellTo(row, nullptr, window, width, flags, false);
 }
 
-CRowLayout::Cell* CRowLayout::AddCellTo(Row* row, QWidget* window, CWnd* wnd, int width,
-                                        int flags, bool owned) {
+CRowLayout::Cell* CRowLayout::AddCellTo(Row* row, QWidget* window, CWnd* wnd, int width, int flags,
+                                        bool owned) {
     if (!row)
         return nullptr;
     auto cell = std::make_unique<Cell>();
@@ -173,8 +173,7 @@ QWidget* CRowLayout::AddEdit(Row* row, int id, int width, int flags) {
     return AddControl(row, edit, id, width, flags);
 }
 
-QWidget* CRowLayout::AddCombo(Row* row, const std::string& choices, int id, int width,
-                              int flags) {
+QWidget* CRowLayout::AddCombo(Row* row, const std::string& choices, int id, int width, int flags) {
     QWidget* parent = ParentWidget();
     if (!parent || !row)
         return nullptr;
@@ -190,8 +189,7 @@ QWidget* CRowLayout::AddCombo(Row* row, const std::string& choices, int id, int 
     return AddControl(row, combo, id, width, flags);
 }
 
-QWidget* CRowLayout::AddButton(Row* row, const std::string& caption, int id, int width,
-                               int flags) {
+QWidget* CRowLayout::AddButton(Row* row, const std::string& caption, int id, int width, int flags) {
     QWidget* parent = ParentWidget();
     if (!parent || !row)
         return nullptr;

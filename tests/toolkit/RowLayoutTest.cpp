@@ -131,11 +131,12 @@ TEST_F(RowLayoutTest, ChoiceTextSplitsAtEverySemicolon) {
 
 TEST_F(RowLayoutTest, ClearDestroysOwnedWindowsButNotSharedOnes) {
     Layout::Row* row = m_layout.AddRow(20, kFixed);
-    std::vector<QPointer<QWidget>> owned = {
-        m_layout.AddLabel(row, "x", 0, 80, kFixed), Edit(row, 80, kFixed),
-        m_layout.AddCombo(row, "A;B", 6002, 80, kFixed),
-        m_layout.AddButton(row, "保存", 8001, 80, kFixed),
-        m_layout.AddMultiLineEdit(row, 6022, 80, kFixed), new QWidget(m_form.Widget())};
+    std::vector<QPointer<QWidget>> owned = {m_layout.AddLabel(row, "x", 0, 80, kFixed),
+                                            Edit(row, 80, kFixed),
+                                            m_layout.AddCombo(row, "A;B", 6002, 80, kFixed),
+                                            m_layout.AddButton(row, "保存", 8001, 80, kFixed),
+                                            m_layout.AddMultiLineEdit(row, 6022, 80, kFixed),
+                                            new QWidget(m_form.Widget())};
     m_layout.AddCell(row, owned.back(), 10, kFixed);
     QPointer<QWidget> shared = new QWidget(m_form.Widget());
     m_layout.AddSharedCell(row, shared, 10, kFixed);
@@ -161,7 +162,8 @@ TEST_F(RowLayoutTest, WindowsThatWentWithTheirParentAreNotDeletedAgain) {
     layout.reset();
 
     CRowLayout orphan;
-    EXPECT_EQ(orphan.AddEdit(orphan.AddRow(20, 0), 6001, 80, 0), nullptr) << "no parent, no control";
+    EXPECT_EQ(orphan.AddEdit(orphan.AddRow(20, 0), 6001, 80, 0), nullptr)
+        << "no parent, no control";
 }
 
 TEST_F(RowLayoutTest, ControlCommandsReachTheParentWindowWithTheirIds) {
