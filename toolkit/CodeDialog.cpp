@@ -1,7 +1,6 @@
 #include "toolkit/CodeDialog.h"
 
-#include "toolkit/ColorQt.h"
-#include "toolkit/SysColor.h"
+#include "platform/SysColor.h"
 
 #include <QFontMetrics>
 #include <QPalette>
@@ -41,7 +40,7 @@ QWidget* CCodeDialog::CreateWidget(QWidget* parent) {
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     m_backColor = GetSysColor(COLOR_3DFACE);
     QPalette palette = dialog->palette();
-    palette.setColor(QPalette::Window, QColorFromRef(m_backColor));
+    palette.setColor(QPalette::Window, ToQColor(m_backColor));
     dialog->setPalette(palette);
     dialog->setAutoFillBackground(true);
     // The native window exists from the start, as the frame size is needed

@@ -1,9 +1,8 @@
 #include "toolkit/Picture.h"
 
 #include "platform/CodePage.h"
-#include "toolkit/ColorQt.h"
 #include "toolkit/PictureQt.h"
-#include "toolkit/SysColor.h"
+#include "platform/SysColor.h"
 
 #include <QGuiApplication>
 #include <QImageReader>
@@ -51,7 +50,7 @@ COLORREF CBitmap::GetPixel(int x, int y) const {
     QRgb pixel = image.pixel(x, y);
     if (qAlpha(pixel) == 0)
         return RGB(0, 0, 0);
-    return RefFromQColor(QColor::fromRgb(pixel));
+    return FromQColor(QColor::fromRgb(pixel));
 }
 
 void CBitmap::DeleteObject() {
@@ -89,7 +88,7 @@ struct GreyMapping {
 };
 
 QRgb SysRgb(int index) {
-    return QColorFromRef(GetSysColor(index)).rgb();
+    return ToQColor(GetSysColor(index)).rgb();
 }
 
 // Bitmap files keep their own size; the standard greys of button pictures
@@ -153,7 +152,7 @@ CBitmap RenderPicture(const QString& path, COLORREF fill) {
     QSize size = ScreenSize(picture);
     QImage bitmap(size,
                   fill == CLR_NONE ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-    bitmap.fill(fill == CLR_NONE ? QColor(Qt::transparent) : QColorFromRef(fill));
+    bitmap.fill(fill == CLR_NONE ? QColor(Qt::transparent) : ToQColor(fill));
     QPainter painter(&bitmap);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, size != picture.size());
     painter.drawImage(QRect(QPoint(0, 0), size), picture);
