@@ -17,7 +17,7 @@ public:
     CIniFile& operator=(CIniFile&&) noexcept;
 
     // False when the file does not exist (the document stays as it was) or
-    // cannot be opened (the document is then empty). A read error part way
+    // cannot be opened (the document is then empty). A read error midway
     // through also gives false, with the lines read so far in the document.
     bool Load(const std::string& path);
     // Replaces the file as a whole; false when it cannot be written, in which
