@@ -23,61 +23,58 @@ bool SameName(std::string_view a, std::string_view b) {
 
 // Reads the whole file with as few calls as it allows: one read and one
 // end-of-file check for a regular file whose size is known.
-bool ReadWholeFile(QFile& file, std::string& bytes) {
-    bytes.resize(size_t(std::max<qint64>(file.size(), 0)) + 1);
-    size_t length = 0;
-    bool complete = true;
+bool ReadWholeFile(QFile& file, std::unique_ptr<char[]>& buffer, size_t& length) {
+    size_t capacity = size_t(std::max<qint64>(file.size(), 0)) + 1;
+    buffer.reset(new char[capacity]);
+    length = 0;
     for (;;) {
-        if (length == bytes.size())
-            bytes.resize(bytes.size() * 2);
-        const qint64 got = file.read(bytes.data() + length, qint64(bytes.size() - length));
-        if (got <= 0) {
-            complete = got == 0;
-            break;
+        if (length == capacity) {
+            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+            std::memcpy(bigger.get(), buffer.get(), length);
+            buffer = std::move(bigger);
+            capacity *= 2;
         }
+        const qint64 got = file.read(buffer.get() + length, qint64(capacity - length));
+        if (got <= 0)
+            return got == 0;
         length += size_t(got);
     }
-    bytes.resize(length);
-    return complete;
 }
 
-// A line's bytes without CR bytes wherever they stand. The usual line keeps
-// its single CR before the LF and needs no copy.
-std::string_view WithoutCarriageReturns(std::string_view line, std::string& scratch) {
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    if (line.find('\r') == std::string_view::npos)
-        return line;
-    scratch.clear();
-    for (char c : line)
-        if (c != '\r')
-            scratch += c;
-    return scratch;
-}
-
-// "\\", "\r" and "\n" stand for a backslash, CR and LF. Any other backslash,
-// a last one included, stands for itself.
-std::string Unescaped(std::string_view value) {
-    size_t backslash = value.find('\\');
-    if (backslash == std::string_view::npos)
-        return std::string(value);
-    std::string out;
-    out.reserve(value.size());
-    size_t pos = 0;
-    for (; backslash != std::string_view::npos; backslash = value.find('\\', pos)) {
-        out.append(value, pos, backslash - pos);
-        const char next = backslash + 1 < value.size() ? value[backslash + 1] : '\0';
-        const bool escape = next == '\\' || next == 'r' || next == 'n';
-        out += next == 'r' ? '\r' : next == 'n' ? '\n' : '\\';
-        pos = backslash + (escape ? 2 : 1);
-    }
-    out.append(value, pos);
+// Drops every CR byte of a line in place and returns its new end. The usual
+// line has a single CR at its end.
+char* RemoveCarriageReturns(char* begin, char* end) {
+    char* out = static_cast<char*>(std::memchr(begin, '\r', size_t(end - begin)));
+    if (!out)
+        return end;
+    for (const char* in = out; in < end; ++in)
+        if (*in != '\r')
+            *out++ = *in;
     return out;
 }
 
+// "\\", "\r" and "\n" stand for a backslash, CR and LF. Any other backslash,
+// a last one included, stands for itself. Unescaping only ever shortens the
+// text, so it happens in place.
+std::string_view UnescapeInPlace(char* begin, char* end) {
+    char* out = static_cast<char*>(std::memchr(begin, '\\', size_t(end - begin)));
+    if (!out)
+        return std::string_view(begin, size_t(end - begin));
+    for (const char* in = out; in < end;) {
+        const char next = in + 1 < end ? in[1] : '\0';
+        if (*in == '\\' && (next == '\\' || next == 'r' || next == 'n')) {
+            *out++ = next == 'r' ? '\r' : next == 'n' ? '\n' : '\\';
+            in += 2;
+        } else {
+            *out++ = *in++;
+        }
+    }
+    return std::string_view(begin, size_t(out - begin));
+}
+
 // Works on bytes: the trail byte 0x5C of a double-byte character is doubled
-// like any backslash, and Unescaped halves it again.
-void AppendEscaped(std::string& out, const std::string& value) {
+// like any backslash, and UnescapeInPlace halves it again.
+void AppendEscaped(std::string& out, std::string_view value) {
     for (char c : value) {
         if (c == '\\')
             out += "\\\\";
@@ -92,27 +89,60 @@ void AppendEscaped(std::string& out, const std::string& value) {
 
 // Like atoi: leading white space and a sign, digits up to the first other
 // byte, 0 without digits. Out-of-range numbers stop at the nearest limit.
-int DecimalValue(const std::string& text) {
-    const char* p = text.c_str();
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+int DecimalValue(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
         ++p;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
+    const bool negative = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
         ++p;
     const long long limit = negative ? -(long long)INT_MIN : INT_MAX;
     long long value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p)
+    for (; p < end && *p >= '0' && *p <= '9'; ++p)
         value = std::min(value * 10 + (*p - '0'), limit);
     return int(negative ? -value : value);
 }
 
+} // namespace
+
+// The bytes of a name or a value: a view into the loaded file, or, once the
+// caller sets it, a string of its own. That string is held by pointer so that
+// the view stays valid when entries move inside their vectors.
+class CIniFile::Text {
+public:
+    Text() = default;
+    explicit Text(std::string_view loaded) : m_view(loaded) {}
+    std::string_view View() const { return m_view; }
+    void Assign(std::string_view bytes) {
+        if (!m_owned)
+            m_owned = std::make_unique<std::string>();
+        m_owned->assign(bytes.data(), bytes.size());
+        m_view = *m_owned;
+    }
+
+private:
+    std::string_view m_view;
+    std::unique_ptr<std::string> m_owned;
+};
+
+struct CIniFile::Key {
+    Text name;
+    Text value;
+};
+
+struct CIniFile::Section {
+    Text name;
+    std::vector<Key> keys;
+};
+
+namespace {
 template <typename Keys> auto FindKey(Keys& keys, std::string_view name) -> decltype(&keys[0]) {
     for (auto& key : keys)
-        if (SameName(key.name, name))
+        if (SameName(key.name.View(), name))
             return &key;
     return nullptr;
 }
-
 } // namespace
 
 CIniFile::CIniFile() = default;
@@ -127,65 +157,66 @@ bool CIniFile::Load(const std::string& path) {
     Clear();
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
-    std::string bytes;
-    const bool complete = ReadWholeFile(file, bytes);
-    Parse(bytes);
+    size_t length = 0;
+    const bool complete = ReadWholeFile(file, m_loaded, length);
+    Parse(m_loaded.get(), length);
     return complete;
 }
 
-void CIniFile::Parse(std::string_view text) {
-    std::string scratch;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        const char* begin = text.data() + pos;
-        const void* lf = std::memchr(begin, '\n', text.size() - pos);
-        const size_t end = lf ? size_t(static_cast<const char*>(lf) - text.data()) : text.size();
-        ParseLine(WithoutCarriageReturns(std::string_view(begin, end - pos), scratch));
-        pos = end + 1;
+// One pass over the file's bytes: lines end at LF; everything else that a
+// line needs (CR removal, unescaping) happens in place inside the buffer.
+void CIniFile::Parse(char* text, size_t length) {
+    char* const end = text + length;
+    for (char* line = text; line < end;) {
+        char* lf = static_cast<char*>(std::memchr(line, '\n', size_t(end - line)));
+        char* lineEnd = lf ? lf : end;
+        ParseLine(line, size_t(RemoveCarriageReturns(line, lineEnd) - line));
+        line = lineEnd + 1;
     }
 }
 
-void CIniFile::ParseLine(std::string_view line) {
-    const size_t start = line.find_first_not_of(' ');
-    if (start == std::string_view::npos)
+void CIniFile::ParseLine(char* line, size_t length) {
+    char* const end = line + length;
+    while (line < end && *line == ' ')
+        ++line;
+    if (line == end)
         return;
-    line.remove_prefix(start);
-    if (line.front() == '[') {
-        const size_t close = line.find(']');
-        if (close == std::string_view::npos)
+    if (*line == '[') {
+        const char* close = static_cast<const char*>(std::memchr(line, ']', size_t(end - line)));
+        if (!close)
             return;
-        std::string_view name = line.substr(0, close);
-        name.remove_prefix(std::min(name.find_first_not_of('['), name.size()));
-        m_sections.push_back(Section{std::string(name), {}});
+        const char* name = line;
+        while (name < close && *name == '[')
+            ++name;
+        m_sections.push_back(Section{Text(std::string_view(name, size_t(close - name))), {}});
         return;
     }
     if (m_sections.empty())
         return;
-    const size_t equals = line.find('=');
-    std::vector<Key>& keys = m_sections.back().keys;
-    if (equals == std::string_view::npos)
-        keys.push_back(Key{std::string(line), std::string()});
-    else
-        keys.push_back(Key{std::string(line.substr(0, equals)), Unescaped(line.substr(equals + 1))});
+    char* equals = static_cast<char*>(std::memchr(line, '=', size_t(end - line)));
+    char* const nameEnd = equals ? equals : end;
+    const std::string_view value = equals ? UnescapeInPlace(equals + 1, end) : std::string_view();
+    m_sections.back().keys.push_back(
+        Key{Text(std::string_view(line, size_t(nameEnd - line))), Text(value)});
 }
 
 std::string CIniFile::Serialize() const {
     size_t size = 0;
     for (const Section& section : m_sections) {
-        size += section.name.size() + 6;
+        size += section.name.View().size() + 6;
         for (const Key& key : section.keys)
-            size += key.name.size() + key.value.size() + 3;
+            size += key.name.View().size() + key.value.View().size() + 3;
     }
     std::string out;
     out.reserve(size + size / 8);
     for (const Section& section : m_sections) {
         out += "\r\n[";
-        out += section.name;
+        out += section.name.View();
         out += "]\r\n";
         for (const Key& key : section.keys) {
-            out += key.name;
+            out += key.name.View();
             out += '=';
-            AppendEscaped(out, key.value);
+            AppendEscaped(out, key.value.View());
             out += "\r\n";
         }
     }
@@ -208,24 +239,25 @@ bool CIniFile::Save(const std::string& path) const {
 
 void CIniFile::Clear() {
     m_sections.clear();
+    m_loaded.reset();
     m_lastSection = kNone;
 }
 
 size_t CIniFile::FindSection(std::string_view name) const {
     for (size_t i = 0; i < m_sections.size(); ++i)
-        if (SameName(m_sections[i].name, name))
+        if (SameName(m_sections[i].name.View(), name))
             return i;
     return kNone;
 }
 
 // The remembered section when the name is exactly its name, else a search.
 size_t CIniFile::SectionFor(std::string_view name) const {
-    if (m_lastSection != kNone && m_sections[m_lastSection].name == name)
+    if (m_lastSection != kNone && m_sections[m_lastSection].name.View() == name)
         return m_lastSection;
     return FindSection(name);
 }
 
-const std::string* CIniFile::FindValue(const std::string& section, const std::string& key) {
+const CIniFile::Text* CIniFile::FindValue(std::string_view section, std::string_view key) {
     const size_t index = SectionFor(section);
     if (index == kNone)
         return nullptr;
@@ -237,8 +269,8 @@ const std::string* CIniFile::FindValue(const std::string& section, const std::st
 }
 
 std::string CIniFile::GetString(const std::string& section, const std::string& key) {
-    const std::string* value = FindValue(section, key);
-    return value ? *value : std::string();
+    const Text* value = FindValue(section, key);
+    return value ? std::string(value->View()) : std::string();
 }
 
 bool CIniFile::HasValue(const std::string& section, const std::string& key) {
@@ -246,8 +278,8 @@ bool CIniFile::HasValue(const std::string& section, const std::string& key) {
 }
 
 int CIniFile::GetInt(const std::string& section, const std::string& key) {
-    const std::string* value = FindValue(section, key);
-    return value ? DecimalValue(*value) : 0;
+    const Text* value = FindValue(section, key);
+    return value ? DecimalValue(value->View()) : 0;
 }
 
 bool CIniFile::SetString(const std::string& section, const std::string& key,
@@ -255,15 +287,16 @@ bool CIniFile::SetString(const std::string& section, const std::string& key,
     size_t index = SectionFor(section);
     if (index == kNone) {
         index = m_sections.size();
-        m_sections.push_back(Section{section, {}});
+        m_sections.emplace_back();
+        m_sections.back().name.Assign(section);
     }
     std::vector<Key>& keys = m_sections[index].keys;
     Key* found = FindKey(keys, key);
     if (!found) {
-        keys.push_back(Key{key, std::string()});
-        found = &keys.back();
+        found = &keys.emplace_back();
+        found->name.Assign(key);
     }
-    found->value = value;
+    found->value.Assign(value);
     m_lastSection = index;
     return true;
 }
@@ -277,8 +310,8 @@ bool CIniFile::SetInt(const std::string& section, const std::string& key, int va
 int CIniFile::GetSectionNames(std::vector<std::string>& names) {
     names.clear();
     for (const Section& section : m_sections)
-        if (!section.name.empty())
-            names.push_back(section.name);
+        if (!section.name.View().empty())
+            names.emplace_back(section.name.View());
     return int(names.size());
 }
 
@@ -290,6 +323,6 @@ int CIniFile::GetKeyNames(const std::string& section, std::vector<std::string>* 
     if (index == kNone)
         return 0;
     for (const Key& key : m_sections[index].keys)
-        names->push_back(key.name);
+        names->emplace_back(key.name.View());
     return int(names->size());
 }

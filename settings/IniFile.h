@@ -2,6 +2,7 @@
 // An INI document in memory: sections of keys with values, read from and
 // written to a file byte for byte. Names and values are GBK byte strings;
 // section and key names match without regard to ASCII letter case.
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +17,8 @@ public:
     CIniFile& operator=(CIniFile&&) noexcept;
 
     // False when the file does not exist (the document stays as it was) or
-    // cannot be opened (the document is then empty).
+    // cannot be opened (the document is then empty). A read error midway
+    // through also gives false, with the lines read so far in the document.
     bool Load(const std::string& path);
     // Replaces the file as a whole; false when it cannot be written, in which
     // case the file on disk is untouched.
@@ -36,23 +38,21 @@ public:
     int GetKeyNames(const std::string& section, std::vector<std::string>* names);
 
 private:
-    struct Key {
-        std::string name;
-        std::string value;
-    };
-    struct Section {
-        std::string name;
-        std::vector<Key> keys;
-    };
+    class Text;
+    struct Key;
+    struct Section;
     static constexpr size_t kNone = size_t(-1);
 
-    void Parse(std::string_view text);
-    void ParseLine(std::string_view line);
+    void Parse(char* text, size_t length);
+    void ParseLine(char* line, size_t length);
     size_t FindSection(std::string_view name) const;
     size_t SectionFor(std::string_view name) const;
-    const std::string* FindValue(const std::string& section, const std::string& key);
+    const Text* FindValue(std::string_view section, std::string_view key);
     std::string Serialize() const;
 
+    // The bytes of the loaded file: names and values read from it are views
+    // into this buffer, unescaped in place.
+    std::unique_ptr<char[]> m_loaded;
     std::vector<Section> m_sections;
     // Index of the section that the latest lookup or change used. It is always
     // the first case-insensitive match of its own name, so an exact-case
