@@ -20,10 +20,11 @@ constexpr int kConnectTimeoutSeconds = 5;
 struct ConnectionItems {
     std::vector<std::pair<QString, QString>> items;
 
+    // A key given twice takes its last value.
     QString Value(QLatin1StringView key) const {
-        for (const auto& item : items)
-            if (item.first == key)
-                return item.second;
+        for (auto item = items.rbegin(); item != items.rend(); ++item)
+            if (item->first == key)
+                return item->second;
         return {};
     }
     bool Has(QLatin1StringView key) const {
@@ -71,13 +72,14 @@ bool ParseConnectionString(const QString& text, ConnectionItems& out, std::strin
             i = end + 1;
             continue;
         }
-        QString key = CanonicalKey(text.mid(i, eq - i).trimmed().toLower());
+        const QString written = text.mid(i, eq - i).trimmed();
+        QString key = CanonicalKey(written.toLower());
         if (key.isEmpty()) {
             error = "Malformed connection string: a value has no key.";
             return false;
         }
         if (!IsKnownKey(key)) {
-            error = "Unknown key \"" + ToGbk(key) + "\" in the connection string.";
+            error = "Unknown key \"" + ToGbk(written) + "\" in the connection string.";
             return false;
         }
         qsizetype pos = eq + 1;
@@ -134,6 +136,22 @@ void DropQtConnection(QSqlDatabase& db) {
     QSqlDatabase::removeDatabase(name);
 }
 
+bool ConfigureSession(QSqlDatabase& db, DbEngine engine, std::string& error) {
+    QSqlQuery setting(db);
+    // Write-ahead logging lets the host and the worker program read and write
+    // the same file at the same time; the busy timeout covers two writers.
+    // Text values reach SQL with their quotes doubled and nothing else
+    // escaped, so on the server a backslash must stay an ordinary character.
+    const QString statement = engine == DbEngine::SQLite
+                                  ? QStringLiteral("PRAGMA journal_mode=WAL")
+                                  : QStringLiteral("SET standard_conforming_strings = on");
+    if (!setting.exec(statement)) {
+        error = DescribeSqlError(setting.lastError());
+        return false;
+    }
+    return true;
+}
+
 bool OpenSqlite(QSqlDatabase& db, const ConnectionItems& items, std::string& error) {
     const std::string source = ToGbk(items.Value(QLatin1StringView("data source")));
     if (source.empty()) {
@@ -149,11 +167,8 @@ bool OpenSqlite(QSqlDatabase& db, const ConnectionItems& items, std::string& err
         error = DescribeSqlError(db.lastError()) + " (" + ToGbk(path) + ")";
         return false;
     }
-    // Write-ahead logging lets the host and the worker program read and write
-    // the same file at the same time; the busy timeout covers two writers.
-    QSqlQuery wal(db);
-    if (!wal.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
-        error = DescribeSqlError(wal.lastError()) + " (" + ToGbk(path) + ")";
+    if (!ConfigureSession(db, DbEngine::SQLite, error)) {
+        error += " (" + ToGbk(path) + ")";
         return false;
     }
     return true;
@@ -179,14 +194,7 @@ bool OpenPostgreSql(QSqlDatabase& db, const ConnectionItems& items, std::string&
         error = DescribeSqlError(db.lastError());
         return false;
     }
-    // Text values reach SQL with their quotes doubled and nothing else
-    // escaped, so a backslash must stay an ordinary character.
-    QSqlQuery setting(db);
-    if (!setting.exec(QStringLiteral("SET standard_conforming_strings = on"))) {
-        error = DescribeSqlError(setting.lastError());
-        return false;
-    }
-    return true;
+    return ConfigureSession(db, DbEngine::PostgreSQL, error);
 }
 
 } // namespace
@@ -262,8 +270,24 @@ void CAdoConnection::ForgetPendingReader(CPendingRows* reader) {
         m_pending = nullptr;
 }
 
+bool CAdoConnection::EnsureOpen(std::string& error) {
+    if (m_db.isOpen())
+        return true;
+    // The server dropped the connection (a restart, the network): connect
+    // again, so that the host's object works once the server is back.
+    std::string reason;
+    if (m_db.open() && ConfigureSession(m_db, m_engine, reason))
+        return true;
+    error = reason.empty() ? DescribeSqlError(m_db.lastError()) : reason;
+    if (error.empty())
+        error = "The connection to the database is closed.";
+    return false;
+}
+
 int CAdoConnection::Execute(const std::string& sql, long* recordsAffected, std::string& error) {
     BeforeStatement(nullptr);
+    if (!EnsureOpen(error))
+        return 0;
     const QString text = FromGbk(sql);
     if (text.trimmed().isEmpty()) {
         error = "The command text is empty.";

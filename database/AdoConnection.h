@@ -38,6 +38,8 @@ public:
     void SetPendingReader(CPendingRows* reader) { m_pending = reader; }
     void ForgetPendingReader(CPendingRows* reader);
 
+    // False with the reason when the connection was lost and cannot be made again.
+    bool EnsureOpen(std::string& error);
     // 1 or 0 with the error text in error, as CAdoDatabase::Execute.
     int Execute(const std::string& sql, long* recordsAffected, std::string& error);
 

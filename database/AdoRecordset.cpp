@@ -372,6 +372,8 @@ int CAdoRecordset::Open(const std::string& sql) {
         return 0;
     }
     d.connection->BeforeStatement(&d);
+    if (!d.connection->EnsureOpen(d.lastError))
+        return 0;
     d.query.emplace(d.connection->Database());
     d.query->setForwardOnly(true);
     if (!d.query->exec(FromGbk(sql))) {
