@@ -4,6 +4,7 @@
 #include "platform/HostFolder.h"
 
 #include <QDir>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <utility>
@@ -251,6 +252,15 @@ CAdoConnection::~CAdoConnection() {
 void CAdoConnection::Release() {
     if (--m_refs == 0)
         delete this;
+}
+
+sqlite3* CAdoConnection::SqliteHandle() const {
+    if (m_engine != DbEngine::SQLite || !m_db.driver())
+        return nullptr;
+    const QVariant handle = m_db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
 }
 
 const char* CAdoConnection::ProviderName() const {

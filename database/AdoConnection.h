@@ -7,6 +7,7 @@
 #include <string>
 
 class QSqlError;
+struct sqlite3;
 
 enum class DbEngine { SQLite, PostgreSQL };
 
@@ -30,6 +31,8 @@ public:
     void Release();
 
     QSqlDatabase& Database() { return m_db; }
+    // The SQLite library's own handle of the connection; null on the server.
+    sqlite3* SqliteHandle() const;
     DbEngine Engine() const { return m_engine; }
     const char* ProviderName() const;
 

@@ -1,16 +1,14 @@
 #include "database/AdoRecordset.h"
 
 #include "database/AdoConnection.h"
+#include "database/FieldText.h"
 #include "platform/CodePage.h"
 
-#include <QDateTime>
-#include <QLocale>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSqlResult>
-#include <charconv>
+#include <QVariant>
 #include <cstdlib>
 #include <optional>
 #include <sqlite3.h>
@@ -22,113 +20,90 @@ namespace {
 const char kNotOpen[] = "Connection Not open!\r\n";
 const char kNoCurrentRecord[] = "No current record: the recordset is at its end or not open.";
 
-// What a column holds, as far as the conversion to text cares.
-enum class FieldKind { Text, Binary, Number, DateTime, Date, Time };
-
-// SQLite keeps dates as text; the declared type of the column says that a
-// text is a date or a time.
-std::optional<FieldKind> KindFromDeclaredType(const char* declared) {
-    if (!declared)
-        return std::nullopt;
-    QByteArray type = QByteArray(declared).toUpper();
-    const bool date = type.contains("DATE");
-    const bool time = type.contains("TIME");
-    if (type.contains("TIMESTAMP") || (date && time))
-        return FieldKind::DateTime;
-    if (date)
-        return FieldKind::Date;
-    if (time)
-        return FieldKind::Time;
-    return std::nullopt;
+bool IsAscii(const unsigned char* text, int size) {
+    for (int i = 0; i < size; ++i)
+        if (text[i] >= 0x80)
+            return false;
+    return true;
 }
 
-FieldKind KindFromMetaType(QMetaType type) {
-    switch (type.id()) {
-    case QMetaType::QString:
-        return FieldKind::Text;
-    case QMetaType::QByteArray:
-        return FieldKind::Binary;
-    case QMetaType::QDateTime:
-        return FieldKind::DateTime;
-    case QMetaType::QDate:
-        return FieldKind::Date;
-    case QMetaType::QTime:
-        return FieldKind::Time;
-    default:
-        return FieldKind::Number;
+std::string SqliteError(sqlite3* db) {
+    return ToGbk(QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+QVariant SqliteVariant(sqlite3_stmt* stmt, int i) {
+    switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(stmt, i)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt, i));
+    case SQLITE_BLOB: {
+        const char* data = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(stmt, i)));
     }
-}
-
-sqlite3_stmt* SqliteStatement(const QSqlQuery& query) {
-    const QVariant handle = query.result() ? query.result()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3_stmt* const*>(handle.constData());
-}
-
-// The time format of the locale with seconds: a short format that lacks
-// them gets ":ss" after its minutes.
-QString TimeFormatWithSeconds(const QLocale& locale) {
-    QString format = locale.timeFormat(QLocale::ShortFormat);
-    if (format.contains(u's'))
-        return format;
-    qsizetype minutes = format.lastIndexOf(QLatin1StringView("mm"));
-    if (minutes < 0)
-        return locale.timeFormat(QLocale::LongFormat);
-    format.insert(minutes + 2, QLatin1StringView(":ss"));
-    return format;
-}
-
-void AppendNumber(std::string& out, long long value) {
-    char buffer[24];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
+    default: {
+        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, i)));
+    }
+    }
 }
 
 } // namespace
 
+// Rows come from one of three places: a statement of the SQLite library
+// itself (the embedded database, read without a layer in between), a Qt
+// query (the server), or memory (the rest of the rows, taken when another
+// statement needed the connection).
 struct CAdoRecordset::Impl final : CPendingRows {
+    enum class Source { None, Sqlite, Query, Memory };
+
     CAdoConnection* connection = nullptr;
-    std::optional<QSqlQuery> query;
     bool everOpened = false; // Close tells "never opened" apart
     bool onRow = false;      // a current record exists
-
-    // Rows taken into memory when another statement needed the connection.
-    bool buffered = false;
-    std::vector<QVariant> rows;
+    Source source = Source::None;
+    sqlite3_stmt* stmt = nullptr;
+    std::optional<QSqlQuery> query;
+    std::vector<QVariant> rows; // Memory: fieldCount values per row, invalid for NULL
     size_t rowStart = 0;
 
     int fieldCount = 0;
     std::vector<std::string> names;
     std::vector<FieldKind> kinds;
 
-    // Field name resolution: each spelling is looked up once; a reader that
-    // takes the fields in select order hits the next field's last spelling.
+    // Field name resolution: each spelling is looked up once per select; a
+    // reader that takes the fields in select order hits the next field's
+    // last spelling without a lookup.
     std::unordered_map<std::string, int> resolved;
     std::vector<std::string> spelling;
     int lastIndex = -1;
 
-    QLocale locale;
-    QString dateFormat;
-    QString timeFormat;
-
+    CFieldFormatter formatter;
     std::string value;
     std::string lastError;
 
     ~Impl() {
-        CloseQuery();
+        CloseSelect();
         if (connection)
             connection->Release();
     }
 
-    void CloseQuery() {
+    void ReleaseRows() {
         if (connection)
             connection->ForgetPendingReader(this);
+        if (stmt)
+            sqlite3_finalize(stmt);
+        stmt = nullptr;
         query.reset();
-        onRow = false;
-        buffered = false;
         rows.clear();
         rowStart = 0;
+        onRow = false;
+    }
+
+    void CloseSelect() {
+        ReleaseRows();
+        source = Source::None;
         fieldCount = 0;
         names.clear();
         kinds.clear();
@@ -137,54 +112,125 @@ struct CAdoRecordset::Impl final : CPendingRows {
         lastIndex = -1;
     }
 
-    void ReadFields(DbEngine engine) {
+    void SetFieldCount(int count) {
+        fieldCount = count;
+        names.assign(size_t(count), std::string());
+        kinds.assign(size_t(count), FieldKind::Text);
+        spelling.assign(size_t(count), std::string());
+        formatter.Reset();
+    }
+
+    int OpenSqlite(sqlite3* db, const std::string& sql) {
+        const QString text = FromGbk(sql);
+        if (sqlite3_prepare16_v2(db, text.utf16(), int(text.size() * 2), &stmt, nullptr) !=
+            SQLITE_OK) {
+            lastError = SqliteError(db);
+            stmt = nullptr;
+            return 0;
+        }
+        if (!stmt) {
+            lastError = "The command text is empty.";
+            return 0;
+        }
+        const int step = sqlite3_step(stmt);
+        if (step != SQLITE_ROW && step != SQLITE_DONE) {
+            lastError = SqliteError(db);
+            ReleaseRows();
+            return 0;
+        }
+        source = Source::Sqlite;
+        onRow = step == SQLITE_ROW;
+        SetFieldCount(sqlite3_column_count(stmt));
+        for (int i = 0; i < fieldCount; ++i) {
+            names[size_t(i)] = ToGbk(QString::fromUtf8(sqlite3_column_name(stmt, i)));
+            std::optional<FieldKind> declared = KindFromDeclaredType(sqlite3_column_decltype(stmt, i));
+            if (declared)
+                kinds[size_t(i)] = *declared;
+            else if (onRow && sqlite3_column_type(stmt, i) == SQLITE_BLOB)
+                kinds[size_t(i)] = FieldKind::Binary;
+            else if (onRow && sqlite3_column_type(stmt, i) != SQLITE_TEXT)
+                kinds[size_t(i)] = FieldKind::Number;
+        }
+        return 1;
+    }
+
+    int OpenQuery(const std::string& sql) {
+        query.emplace(connection->Database());
+        query->setForwardOnly(true);
+        if (!query->exec(FromGbk(sql))) {
+            lastError = DescribeSqlError(query->lastError());
+            query.reset();
+            return 0;
+        }
+        source = Source::Query;
+        if (!query->isSelect())
+            return 1; // a command without rows: nothing to read
         const QSqlRecord record = query->record();
-        fieldCount = int(record.count());
-        sqlite3_stmt* stmt = engine == DbEngine::SQLite ? SqliteStatement(*query) : nullptr;
-        names.resize(size_t(fieldCount));
-        kinds.resize(size_t(fieldCount));
-        spelling.assign(size_t(fieldCount), std::string());
+        SetFieldCount(int(record.count()));
         for (int i = 0; i < fieldCount; ++i) {
             names[size_t(i)] = ToGbk(record.fieldName(i));
-            std::optional<FieldKind> declared;
-            if (stmt)
-                declared = KindFromDeclaredType(sqlite3_column_decltype(stmt, i));
-            kinds[size_t(i)] = declared ? *declared : KindFromMetaType(record.field(i).metaType());
+            kinds[size_t(i)] = KindFromMetaType(record.field(i).metaType());
         }
-        locale = QLocale();
-        dateFormat.clear();
-        timeFormat.clear();
+        onRow = query->next();
+        if (!onRow && query->lastError().isValid()) {
+            lastError = DescribeSqlError(query->lastError());
+            return 0;
+        }
+        return 1;
     }
 
     void FetchRemainingRows() override {
-        if (!onRow || buffered)
+        if (!onRow || source == Source::Memory)
             return;
-        rows.clear();
-        rowStart = 0;
-        do {
-            for (int i = 0; i < fieldCount; ++i)
-                rows.push_back(query->isNull(i) ? QVariant() : query->value(i));
-        } while (query->next());
-        if (query->lastError().isValid())
-            lastError = DescribeSqlError(query->lastError());
-        query.reset();
-        buffered = true;
+        std::vector<QVariant> rest;
+        bool more = true;
+        while (more) {
+            for (int i = 0; i < fieldCount; ++i) {
+                if (source == Source::Sqlite)
+                    rest.push_back(SqliteVariant(stmt, i));
+                else
+                    rest.push_back(query->isNull(i) ? QVariant() : query->value(i));
+            }
+            more = Advance();
+        }
+        ReleaseRows();
+        rows = std::move(rest);
+        source = Source::Memory;
+        onRow = !rows.empty();
     }
 
-    void ReachedEnd() {
-        onRow = false;
-        if (query && query->lastError().isValid())
+    // Steps the database's rows; false at the end or on an error (last error set).
+    bool Advance() {
+        if (source == Source::Sqlite) {
+            const int step = sqlite3_step(stmt);
+            if (step == SQLITE_ROW)
+                return true;
+            if (step != SQLITE_DONE)
+                lastError = SqliteError(sqlite3_db_handle(stmt));
+            return false;
+        }
+        if (query->next())
+            return true;
+        if (query->lastError().isValid())
             lastError = DescribeSqlError(query->lastError());
-        if (connection)
-            connection->ForgetPendingReader(this);
-        query.reset();
-        rows.clear();
+        return false;
+    }
+
+    void MoveNext() {
+        if (source == Source::Memory) {
+            rowStart += size_t(fieldCount);
+            if (rowStart < rows.size())
+                return;
+        } else if (Advance()) {
+            return;
+        }
+        ReleaseRows();
     }
 
     int Resolve(std::string_view field) {
         if (field.empty() || fieldCount == 0)
             return -1;
-        int next = lastIndex + 1 < fieldCount ? lastIndex + 1 : 0;
+        const int next = lastIndex + 1 < fieldCount ? lastIndex + 1 : 0;
         if (spelling[size_t(next)] == field) {
             lastIndex = next;
             return next;
@@ -210,139 +256,102 @@ struct CAdoRecordset::Impl final : CPendingRows {
         return index;
     }
 
-    // 1 with the value, 0 for NULL, -1 on an error (last error set).
-    int Value(int index, QVariant& out) {
-        if (!onRow) {
-            lastError = kNoCurrentRecord;
-            return -1;
-        }
-        if (index < 0 || index >= fieldCount) {
-            lastError = "No field " + std::to_string(index) + " in the recordset.";
-            return -1;
-        }
-        if (buffered) {
-            out = rows[rowStart + size_t(index)];
-            return out.isValid() ? 1 : 0;
-        }
-        if (query->isNull(index))
-            return 0;
-        out = query->value(index);
-        return 1;
-    }
-
     int FieldIndex(std::string_view field) {
-        int index = Resolve(field);
-        if (index < 0 && onRow)
+        const int index = Resolve(field);
+        if (!onRow)
+            lastError = kNoCurrentRecord;
+        else if (index < 0)
             lastError = "No field named \"" + std::string(field) + "\" in the recordset.";
         return index;
     }
 
-    void AppendDateTime(const QDateTime& when) {
-        EnsureDateFormats();
-        AppendGbk(value, locale.toString(when, dateFormat + u' ' + timeFormat));
-    }
-    void AppendDate(QDate day) {
-        EnsureDateFormats();
-        AppendGbk(value, locale.toString(day, dateFormat));
-    }
-    void AppendTime(QTime time) {
-        EnsureDateFormats();
-        AppendGbk(value, locale.toString(time, timeFormat));
-    }
-    void EnsureDateFormats() {
-        if (dateFormat.isEmpty()) {
-            dateFormat = locale.dateFormat(QLocale::ShortFormat);
-            timeFormat = TimeFormatWithSeconds(locale);
+    bool CheckCurrent(int index) {
+        if (!onRow) {
+            lastError = kNoCurrentRecord;
+            return false;
         }
+        if (index < 0 || index >= fieldCount) {
+            lastError = "No field " + std::to_string(index) + " in the recordset.";
+            return false;
+        }
+        return true;
     }
 
-    // A date kept as text (SQLite): shown in the locale's format when it
-    // reads as one, else as it is.
-    void AppendStoredDate(const QString& text, FieldKind kind) {
-        if (kind == FieldKind::Time) {
-            QTime time = QTime::fromString(text, Qt::ISODate);
-            if (time.isValid())
-                return AppendTime(time);
-        } else {
-            QDateTime when = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            if (!when.isValid())
-                when = QDateTime::fromString(text, Qt::ISODate);
-            if (when.isValid())
-                return kind == FieldKind::Date ? AppendDate(when.date()) : AppendDateTime(when);
-            QDate day = QDate::fromString(text, Qt::ISODate);
-            if (day.isValid())
-                return AppendDate(day);
-        }
-        AppendGbk(value, text);
-    }
-
-    void AppendValue(const QVariant& v, FieldKind kind) {
-        switch (v.typeId()) {
-        case QMetaType::QString:
-            if (kind == FieldKind::DateTime || kind == FieldKind::Date || kind == FieldKind::Time)
-                AppendStoredDate(v.toString(), kind);
-            else
-                AppendGbk(value, v.toString());
-            break;
-        case QMetaType::LongLong:
-        case QMetaType::Int:
-        case QMetaType::Short:
-        case QMetaType::Long:
-            AppendNumber(value, v.toLongLong());
-            break;
-        case QMetaType::ULongLong:
-        case QMetaType::UInt:
-            value += std::to_string(v.toULongLong());
-            break;
-        case QMetaType::Double:
-        case QMetaType::Float:
-            AppendGbk(value, QString::number(v.toDouble(), 'f', QLocale::FloatingPointShortest));
-            break;
-        case QMetaType::Bool:
-            value += v.toBool() ? '1' : '0';
-            break;
-        case QMetaType::QDateTime:
-            AppendDateTime(v.toDateTime());
-            break;
-        case QMetaType::QDate:
-            AppendDate(v.toDate());
-            break;
-        case QMetaType::QTime:
-            AppendTime(v.toTime());
-            break;
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = v.toByteArray();
-            value.append(bytes.constData(), size_t(bytes.size()));
-            break;
-        }
+    // False for NULL.
+    bool AppendSqliteText(int i) {
+        switch (sqlite3_column_type(stmt, i)) {
+        case SQLITE_NULL:
+            return false;
+        case SQLITE_INTEGER:
+            CFieldFormatter::AppendInteger(value, sqlite3_column_int64(stmt, i));
+            return true;
+        case SQLITE_FLOAT:
+            CFieldFormatter::AppendReal(value, sqlite3_column_double(stmt, i));
+            return true;
+        case SQLITE_BLOB:
+            value.append(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
+                         size_t(sqlite3_column_bytes(stmt, i)));
+            return true;
         default:
-            AppendGbk(value, v.toString());
+            break;
         }
+        const unsigned char* text = sqlite3_column_text(stmt, i);
+        const int size = sqlite3_column_bytes(stmt, i);
+        const FieldKind kind = kinds[size_t(i)];
+        if (IsDateKind(kind))
+            formatter.AppendStoredDate(value, QString::fromUtf8(reinterpret_cast<const char*>(text), size), kind);
+        else if (IsAscii(text, size))
+            value.append(reinterpret_cast<const char*>(text), size_t(size));
+        else
+            AppendGbk(value, QString::fromUtf8(reinterpret_cast<const char*>(text), size));
+        return true;
     }
 
     const char* Text(int index) {
-        QVariant v;
-        if (Value(index, v) <= 0)
+        if (!CheckCurrent(index))
             return nullptr;
         value.clear();
-        AppendValue(v, kinds[size_t(index)]);
+        switch (source) {
+        case Source::Sqlite:
+            if (!AppendSqliteText(index))
+                return nullptr;
+            break;
+        case Source::Query:
+            if (query->isNull(index))
+                return nullptr;
+            formatter.AppendVariant(value, query->value(index), kinds[size_t(index)]);
+            break;
+        default: {
+            const QVariant& v = rows[rowStart + size_t(index)];
+            if (!v.isValid())
+                return nullptr;
+            formatter.AppendVariant(value, v, kinds[size_t(index)]);
+        }
+        }
         return value.c_str();
     }
 
     int Integer(int index) {
-        QVariant v;
-        if (Value(index, v) <= 0)
+        if (!CheckCurrent(index))
             return 0;
-        switch (v.typeId()) {
-        case QMetaType::QString:
-            return std::atoi(ToGbk(v.toString()).c_str());
-        case QMetaType::QByteArray:
-            return std::atoi(v.toByteArray().constData());
-        case QMetaType::Double:
-        case QMetaType::Float:
-            return int(v.toDouble());
-        default:
-            return int(v.toLongLong());
+        switch (source) {
+        case Source::Sqlite:
+            switch (sqlite3_column_type(stmt, index)) {
+            case SQLITE_NULL:
+                return 0;
+            case SQLITE_FLOAT:
+                return int(sqlite3_column_double(stmt, index));
+            case SQLITE_INTEGER:
+                return int(sqlite3_column_int64(stmt, index));
+            default:
+                return std::atoi(reinterpret_cast<const char*>(sqlite3_column_text(stmt, index)));
+            }
+        case Source::Query:
+            return query->isNull(index) ? 0 : VariantToInt(query->value(index));
+        default: {
+            const QVariant& v = rows[rowStart + size_t(index)];
+            return v.isValid() ? VariantToInt(v) : 0;
+        }
         }
     }
 };
@@ -355,7 +364,7 @@ void CAdoRecordset::SetConnection(CAdoConnection* connection) {
     Impl& d = *m_impl;
     if (connection == d.connection)
         return;
-    d.CloseQuery();
+    d.CloseSelect();
     if (connection)
         connection->AddRef();
     if (d.connection)
@@ -365,7 +374,7 @@ void CAdoRecordset::SetConnection(CAdoConnection* connection) {
 
 int CAdoRecordset::Open(const std::string& sql) {
     Impl& d = *m_impl;
-    d.CloseQuery();
+    d.CloseSelect();
     d.everOpened = true;
     if (!d.connection) {
         d.lastError = kNotOpen;
@@ -374,26 +383,13 @@ int CAdoRecordset::Open(const std::string& sql) {
     d.connection->BeforeStatement(&d);
     if (!d.connection->EnsureOpen(d.lastError))
         return 0;
-    d.query.emplace(d.connection->Database());
-    d.query->setForwardOnly(true);
-    if (!d.query->exec(FromGbk(sql))) {
-        d.lastError = DescribeSqlError(d.query->lastError());
-        d.query.reset();
-        return 0;
-    }
-    if (!d.query->isSelect()) {
-        d.query.reset(); // a command without rows: nothing to read
-        return 1;
-    }
-    d.ReadFields(d.connection->Engine());
-    d.onRow = d.query->next();
-    if (d.onRow) {
+    sqlite3* sqlite = d.connection->SqliteHandle();
+    const int result = sqlite ? d.OpenSqlite(sqlite, sql) : d.OpenQuery(sql);
+    if (d.onRow)
         d.connection->SetPendingReader(&d);
-        return 1;
-    }
-    const bool failed = d.query->lastError().isValid();
-    d.ReachedEnd();
-    return failed ? 0 : 1;
+    else
+        d.ReleaseRows();
+    return result;
 }
 
 bool CAdoRecordset::IsEOF() const {
@@ -402,44 +398,24 @@ bool CAdoRecordset::IsEOF() const {
 
 void CAdoRecordset::MoveNext() {
     Impl& d = *m_impl;
-    if (!d.onRow) {
-        if (d.everOpened)
-            d.lastError = kNoCurrentRecord;
-        return;
-    }
-    if (d.buffered) {
-        d.rowStart += size_t(d.fieldCount);
-        if (d.rowStart >= d.rows.size())
-            d.ReachedEnd();
-        return;
-    }
-    if (!d.query->next())
-        d.ReachedEnd();
+    if (d.onRow)
+        d.MoveNext();
+    else if (d.everOpened)
+        d.lastError = kNoCurrentRecord;
 }
 
 const char* CAdoRecordset::GetString(std::string_view field) {
-    int index = m_impl->FieldIndex(field);
-    if (index < 0) {
-        if (!m_impl->onRow)
-            m_impl->lastError = kNoCurrentRecord;
-        return nullptr;
-    }
-    return m_impl->Text(index);
+    const int index = m_impl->FieldIndex(field);
+    return index < 0 ? nullptr : m_impl->Text(index);
 }
 
 std::string CAdoRecordset::GetText(std::string_view field) {
-    const char* text = GetString(field);
-    return text ? std::string(m_impl->value) : std::string();
+    return GetString(field) ? m_impl->value : std::string();
 }
 
 int CAdoRecordset::GetInt(std::string_view field) {
-    int index = m_impl->FieldIndex(field);
-    if (index < 0) {
-        if (!m_impl->onRow)
-            m_impl->lastError = kNoCurrentRecord;
-        return 0;
-    }
-    return m_impl->Integer(index);
+    const int index = m_impl->FieldIndex(field);
+    return index < 0 ? 0 : m_impl->Integer(index);
 }
 
 int CAdoRecordset::GetFieldCount() const {
@@ -460,7 +436,7 @@ const char* CAdoRecordset::GetFieldValue(int index) {
 bool CAdoRecordset::IsTextField(int index) const {
     if (index < 0 || index >= m_impl->fieldCount)
         return false;
-    FieldKind kind = m_impl->kinds[size_t(index)];
+    const FieldKind kind = m_impl->kinds[size_t(index)];
     return kind == FieldKind::Text || kind == FieldKind::Binary;
 }
 
@@ -468,7 +444,7 @@ int CAdoRecordset::Close() {
     Impl& d = *m_impl;
     if (!d.everOpened)
         return 0;
-    d.CloseQuery();
+    d.CloseSelect();
     return 1;
 }
 
