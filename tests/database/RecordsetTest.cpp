@@ -152,6 +152,29 @@ TEST_P(RecordsetTest, EmptyResultKeepsItsFieldNames) {
     EXPECT_TRUE(GbkEqualNoCase(rs.GetFieldName(1), "Name"));
 }
 
+// Rows come as they are read: a select that fails at its 1000th row gives
+// its first 200 rows, as a page of the grid takes them, without an error.
+TEST_P(RecordsetTest, RowsComeAsTheyAreRead) {
+    const std::string sql =
+        GetParam() == Engine::SQLite
+            ? "with recursive n(x) as (select 1 union all select x+1 from n where x<1000) "
+              "select x, case when x=1000 then abs(-9223372036854775807-1) else x end from n"
+            : "select x, 1/(1000-x) from generate_series(1,1000) x";
+    CAdoRecordset rs;
+    Open(rs, sql);
+    for (int row = 0; row < 200; ++row, rs.MoveNext())
+        ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(rs.GetLastError(), "");
+    EXPECT_EQ(rs.Close(), 1);
+
+    Open(rs, sql);
+    int rows = 0;
+    for (; !rs.IsEOF() && rows < 2000; rs.MoveNext())
+        ++rows;
+    EXPECT_EQ(rows, 999) << "the failing row ends the records";
+    EXPECT_NE(rs.GetLastError(), "");
+}
+
 TEST_P(RecordsetTest, OtherStatementsWhileReadingLoseNoRows) {
     Fill(50);
     CAdoRecordset outer;
