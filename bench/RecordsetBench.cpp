@@ -46,10 +46,11 @@ void GenerateSites(const std::string& file) {
         Fail("cannot open the generated file");
     sqlite3_exec(raw, "begin", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(raw,
-                       "insert into SiteData(Name,Score,UserName,UserPass,RegisterStatus,Homepage,"
-                       "IsSelected,NeedRegister,AutoPublish,ClassPath) values (?,?,?,?,?,?,?,?,?,?)",
-                       -1, &insert, nullptr);
+    sqlite3_prepare_v2(
+        raw,
+        "insert into SiteData(Name,Score,UserName,UserPass,RegisterStatus,Homepage,"
+        "IsSelected,NeedRegister,AutoPublish,ClassPath) values (?,?,?,?,?,?,?,?,?,?)",
+        -1, &insert, nullptr);
     for (int i = 1; i <= kSites; ++i) {
         const std::string n = std::to_string(i);
         const std::string name = std::string(u8"第") + n + u8"号商务信息网";

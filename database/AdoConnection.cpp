@@ -38,9 +38,11 @@ struct ConnectionItems {
 
 // Folds the aliases that ADO connection strings commonly use to one key.
 QString CanonicalKey(const QString& key) {
-    static const std::pair<const char*, const char*> aliases[] = {
-        {"server", "host"}, {"initial catalog", "database"}, {"uid", "user id"},
-        {"user", "user id"}, {"pwd", "password"}};
+    static const std::pair<const char*, const char*> aliases[] = {{"server", "host"},
+                                                                  {"initial catalog", "database"},
+                                                                  {"uid", "user id"},
+                                                                  {"user", "user id"},
+                                                                  {"pwd", "password"}};
     for (const auto& alias : aliases)
         if (key == QLatin1StringView(alias.first))
             return QLatin1StringView(alias.second).toString();

@@ -143,7 +143,8 @@ struct CAdoRecordset::Impl final : CPendingRows {
         SetFieldCount(sqlite3_column_count(stmt));
         for (int i = 0; i < fieldCount; ++i) {
             names[size_t(i)] = ToGbk(QString::fromUtf8(sqlite3_column_name(stmt, i)));
-            std::optional<FieldKind> declared = KindFromDeclaredType(sqlite3_column_decltype(stmt, i));
+            std::optional<FieldKind> declared =
+                KindFromDeclaredType(sqlite3_column_decltype(stmt, i));
             if (declared)
                 kinds[size_t(i)] = *declared;
             else if (onRow && sqlite3_column_type(stmt, i) == SQLITE_BLOB)
@@ -299,7 +300,8 @@ struct CAdoRecordset::Impl final : CPendingRows {
         const int size = sqlite3_column_bytes(stmt, i);
         const FieldKind kind = kinds[size_t(i)];
         if (IsDateKind(kind))
-            formatter.AppendStoredDate(value, QString::fromUtf8(reinterpret_cast<const char*>(text), size), kind);
+            formatter.AppendStoredDate(
+                value, QString::fromUtf8(reinterpret_cast<const char*>(text), size), kind);
         else if (IsAscii(text, size))
             value.append(reinterpret_cast<const char*>(text), size_t(size));
         else

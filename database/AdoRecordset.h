@@ -53,10 +53,10 @@ public:
     int GetInt(std::string_view field);
 
     // Access by position, for readers that take every column of every row.
-    int GetFieldCount() const;                    // 0 when nothing is open
+    int GetFieldCount() const;                        // 0 when nothing is open
     const std::string& GetFieldName(int index) const; // as the database reports it
-    const char* GetFieldValue(int index);         // as GetString
-    bool IsTextField(int index) const;            // text or binary column
+    const char* GetFieldValue(int index);             // as GetString
+    bool IsTextField(int index) const;                // text or binary column
 
     // 1 when closed or when the select is done with; 0 when nothing was ever opened.
     int Close();

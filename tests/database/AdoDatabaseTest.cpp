@@ -74,7 +74,8 @@ TEST(ConnectionStringTest, BadStringsFailWithAClearError) {
 
 TEST(ConnectionStringTest, UnreachableServerFailsWithTheClientsError) {
     CAdoDatabase db;
-    EXPECT_FALSE(db.Open("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User ID=u;Password=p"));
+    EXPECT_FALSE(
+        db.Open("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User ID=u;Password=p"));
     EXPECT_TRUE(Contains(db.GetLastError(), "127.0.0.1")) << db.GetLastError();
     EXPECT_FALSE(db.IsOpen());
 }
@@ -83,7 +84,8 @@ TEST(ConnectionStringTest, SqliteFileBelowTheHostFolder) {
     TempHostFolder host;
     host.Write("data/.keep", "");
     CAdoDatabase db;
-    ASSERT_TRUE(db.Open(" provider = sqlite ; DATA SOURCE = \"data/a;b.db\" ")) << db.GetLastError();
+    ASSERT_TRUE(db.Open(" provider = sqlite ; DATA SOURCE = \"data/a;b.db\" "))
+        << db.GetLastError();
     ASSERT_EQ(db.Execute("create table T (KeyId integer)"), 1);
     EXPECT_TRUE(host.Exists("data/a;b.db"));
     EXPECT_EQ(ReadRows(db, "PRAGMA journal_mode"), std::vector<Row>{{"wal"}});
@@ -150,12 +152,12 @@ protected:
 
     bool Cluster(const char* command, std::string* output = nullptr) {
         QProcess process;
-        process.start(QStringLiteral(NIMBREL_PG_SCRIPT),
-                      {QString::fromLatin1(command), m_dir});
+        process.start(QStringLiteral(NIMBREL_PG_SCRIPT), {QString::fromLatin1(command), m_dir});
         bool ok = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
                   process.exitCode() == 0;
         if (output)
-            *output = (process.readAllStandardOutput() + process.readAllStandardError()).toStdString();
+            *output =
+                (process.readAllStandardOutput() + process.readAllStandardError()).toStdString();
         return ok;
     }
 

@@ -35,7 +35,9 @@ protected:
 };
 
 TEST_P(RecordsetTest, ValuesComeAsTextWithNullApart) {
-    ExecuteOrFail(m_db, "insert into Item(KeyId,Name,Score,Price) values (42,'" "中文" "',-7,2.5)");
+    ExecuteOrFail(m_db, "insert into Item(KeyId,Name,Score,Price) values (42,'"
+                        "中文"
+                        "',-7,2.5)");
     ExecuteOrFail(m_db, "insert into Item(KeyId) values (43)");
     CAdoRecordset rs;
     Open(rs, "select KeyId,Name,Score,Price,Made from Item order by KeyId");

@@ -1,6 +1,6 @@
 // Statement builders, their round trip through both engines, and the highest key.
-#include "database/AdoDatabase.h"
 #include "database/SqlStatement.h"
+#include "database/AdoDatabase.h"
 #include "tests/database/support/TestDatabase.h"
 
 namespace {

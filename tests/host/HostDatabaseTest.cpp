@@ -1,8 +1,8 @@
 // The host creates the tables on an empty database and seeds its embedded default.
+#include "host/HostDatabase.h"
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
 #include "database/SqlStatement.h"
-#include "host/HostDatabase.h"
 #include "tests/database/support/TestDatabase.h"
 
 #include <set>
@@ -51,7 +51,8 @@ TEST_P(HostDatabaseTest, EmptyDatabaseGetsTheTables) {
     }
     CAdoRecordset rs;
     rs.SetConnection(m_db.GetConnection());
-    ASSERT_EQ(rs.Open("select KeyId,TotalCount,FDStatus,CreateTime,Title,ClassPath from Nimbrel"), 1);
+    ASSERT_EQ(rs.Open("select KeyId,TotalCount,FDStatus,CreateTime,Title,ClassPath from Nimbrel"),
+              1);
     EXPECT_STREQ(rs.GetString("TotalCount"), "0") << "counters start at 0 and read as integers";
     EXPECT_STREQ(rs.GetString("FDStatus"), "0");
     EXPECT_FALSE(rs.IsTextField(3)) << "CreateTime holds a date-time";
@@ -72,7 +73,8 @@ TEST_P(HostDatabaseTest, OpeningAgainKeepsWhatIsThere) {
     ExecuteOrFail(m_db, "update RegisterUser set TotalCount=3 where keyid=1");
     const std::string sites = Count("SiteData");
     m_db.Close();
-    OpenOrFail(GetParam() == Engine::SQLite ? DefaultConnectionString() : m_test.ConnectionString());
+    OpenOrFail(GetParam() == Engine::SQLite ? DefaultConnectionString()
+                                            : m_test.ConnectionString());
     std::string error;
     ASSERT_TRUE(SeedDemoData(m_db, error));
     EXPECT_EQ(Count("SiteData"), sites);
