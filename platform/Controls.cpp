@@ -90,6 +90,19 @@ void SetControlText(QWidget* control, const std::string& text) {
     }
 }
 
+int SelectComboString(QWidget* control, const std::string& prefix) {
+    auto* combo = qobject_cast<QComboBox*>(control);
+    if (!combo)
+        return -1;
+    const QString start = FromGbk(prefix);
+    int found = -1;
+    for (int i = 0; i < combo->count() && found < 0; ++i)
+        if (combo->itemText(i).startsWith(start, Qt::CaseInsensitive))
+            found = i;
+    combo->setCurrentIndex(found);
+    return found;
+}
+
 void ConnectCommands(QWidget* control) {
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         QObject::connect(button, &QAbstractButton::clicked, button,

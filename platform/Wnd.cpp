@@ -2,8 +2,10 @@
 
 #include "platform/CodePage.h"
 #include "platform/Controls.h"
+#include "platform/SysColor.h"
 
 #include <QEvent>
+#include <QPalette>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QVariant>
@@ -161,6 +163,16 @@ void CWnd::MoveWindow(const CRect& rect) {
 void CWnd::Invalidate() {
     if (QWidget* widget = Widget())
         widget->update();
+}
+
+void CWnd::SetBackColor(COLORREF color) {
+    QWidget* widget = Widget();
+    if (!widget)
+        return;
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, ToQColor(color));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
 }
 
 std::string CWnd::GetWindowText() const {

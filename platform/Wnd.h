@@ -34,6 +34,8 @@ public:
     CRect GetWindowRect() const; // in the parent's coordinates
     void MoveWindow(const CRect& rect);
     void Invalidate();
+    // Fills the window's background with the colour.
+    void SetBackColor(COLORREF color);
     std::string GetWindowText() const;
     void SetWindowText(const std::string& text);
 

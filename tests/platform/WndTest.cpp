@@ -167,3 +167,15 @@ TEST(Wnd, ControlTextsAreGbkAndMultiLineEditsUseCrLf) {
     wnd.EnableDlgItem(6001, false);
     EXPECT_FALSE(wnd.IsDlgItemEnabled(6001));
 }
+
+TEST(Wnd, ComboChoiceIsSelectedByCaseInsensitivePrefix) {
+    QWidget host;
+    CWnd wnd;
+    ASSERT_TRUE(wnd.Create(&host, CRect{0, 0, 10, 10}, 1));
+    auto* combo = new QComboBox(wnd.Widget());
+    combo->addItems({QString(), QStringLiteral("Trader"), QStringLiteral("贸易商")});
+    EXPECT_EQ(SelectComboString(combo, "tra"), 1);
+    EXPECT_EQ(SelectComboString(combo, "贸易"), 2);
+    EXPECT_EQ(SelectComboString(combo, "其他"), -1);
+    EXPECT_EQ(combo->currentIndex(), -1);
+}
