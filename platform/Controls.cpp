@@ -96,7 +96,7 @@ int SelectComboString(QWidget* control, const std::string& prefix) {
         return -1;
     const QString start = FromGbk(prefix);
     int found = -1;
-    for (int i = 0; i < combo->count() && found < 0; ++i)
+    for (int i = 0; i < combo->count() && found < 0 && !start.isEmpty(); ++i)
         if (combo->itemText(i).startsWith(start, Qt::CaseInsensitive))
             found = i;
     combo->setCurrentIndex(found);

@@ -13,7 +13,7 @@ std::string GetControlText(const QWidget* control);
 void SetControlText(QWidget* control, const std::string& text);
 
 // Selects the first choice of a combo box that begins with prefix, letter case
-// ignored; -1 (and no selection) when none does.
+// ignored; -1 (and no selection) when none does or the prefix is empty.
 int SelectComboString(QWidget* combo, const std::string& prefix);
 
 // Makes the control report to the window that owns it: clicks as BN_CLICKED,

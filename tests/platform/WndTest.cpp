@@ -176,6 +176,7 @@ TEST(Wnd, ComboChoiceIsSelectedByCaseInsensitivePrefix) {
     combo->addItems({QString(), QStringLiteral("Trader"), QStringLiteral("贸易商")});
     EXPECT_EQ(SelectComboString(combo, "tra"), 1);
     EXPECT_EQ(SelectComboString(combo, "贸易"), 2);
+    EXPECT_EQ(SelectComboString(combo, ""), -1);
     EXPECT_EQ(SelectComboString(combo, "其他"), -1);
     EXPECT_EQ(combo->currentIndex(), -1);
 }
