@@ -1,0 +1,12 @@
+#pragma once
+// Pictures and transparent drawing of image buttons for code that holds a
+// button only as a window (screens include no toolkit headers). Other windows
+// are left alone and give false.
+#include "platform/Types.h"
+
+#include <string>
+
+class QWidget;
+
+bool SetButtonPicture(QWidget* button, const std::string& gbkPath, COLORREF transparent);
+bool SetButtonTransparentDrawing(QWidget* button, bool on);

@@ -1,0 +1,36 @@
+#pragma once
+// The push button of every toolbar and dialog: a caption beside a picture
+// loaded from a file, with one colour of the picture made see-through. With
+// transparent drawing the button paints no background of its own, so a
+// panel's colour shows around picture and caption; hovering outlines it.
+#include "platform/Types.h"
+
+#include <QImage>
+#include <QPushButton>
+#include <string>
+
+class CImageButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit CImageButton(QWidget* parent = nullptr);
+    CImageButton(const QString& caption, QWidget* parent);
+
+    // Loads a GIF, PNG, BMP or JPEG file (GBK path); pixels of the colour
+    // `transparent` become see-through. A file that cannot be loaded leaves the
+    // button without a picture and gives false.
+    bool SetPicture(const std::string& gbkPath, COLORREF transparent);
+    void ClearPicture();
+    bool HasPicture() const { return !m_picture.isNull(); }
+    // The picture as it is drawn, see-through colour removed.
+    const QImage& Picture() const { return m_picture; }
+
+    void SetTransparentDrawing(bool on);
+    bool IsTransparentDrawing() const { return m_transparentDrawing; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage m_picture;
+    bool m_transparentDrawing = false;
+};
