@@ -5,13 +5,14 @@
 #include "platform/HostFolder.h"
 #include "platform/SysColor.h"
 #include "settings/IniFile.h"
+#include "widgets/ButtonPicture.h"
 
 #include <cstdio>
 
 namespace {
 
-constexpr int kFixed = 3;   // fixed width and height
-constexpr int kStretch = 0; // takes a share of the free width
+constexpr int kFixed = CRowLayout::kFixed;
+constexpr int kStretch = CRowLayout::kStretch; // takes a share of the free width
 constexpr const char* kProfileFile = "data/company.ini";
 constexpr const char* kSection = ".";
 
