@@ -9,8 +9,8 @@
 #include <QTabWidget>
 #include <cstdio>
 
-const std::vector<ScreenSpec>& HostScreens() {
-    static const std::vector<ScreenSpec> screens = {
+const std::vector<HostScreen>& HostScreens() {
+    static const std::vector<HostScreen> screens = {
         {"editCompany", "company", QStringLiteral("公司资料")},
         {"listSiteData", "sites", QStringLiteral("网站目录")},
         {"listPublishTask", "tasks", QStringLiteral("发布任务")},
@@ -23,10 +23,10 @@ HostWindow::HostWindow(ModuleLibrary& module, const HostParameters& parameters,
     : m_tabs(new QTabWidget(this)) {
     setWindowTitle(QStringLiteral("Nimbrel"));
     setCentralWidget(m_tabs);
-    for (const ScreenSpec& spec : HostScreens()) {
-        auto* page = new ScreenPage(module.Resolve(spec.exportName), parameters);
+    for (const HostScreen& screen : HostScreens()) {
+        auto* page = new ScreenPage(module.Resolve(screen.exportName), parameters);
         m_pages.push_back(page);
-        m_tabs->addTab(page, spec.caption);
+        m_tabs->addTab(page, screen.caption);
     }
     statusBar()->showMessage(status);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this] { OpenCurrent(); });
@@ -52,8 +52,8 @@ bool RenderScreenshots(ModuleLibrary& module, const HostParameters& parameters,
                        const QString& folder) {
     QDir().mkpath(folder);
     bool allWritten = true;
-    for (const ScreenSpec& spec : HostScreens()) {
-        ScreenExport factory = module.Resolve(spec.exportName);
+    for (const HostScreen& screen : HostScreens()) {
+        ScreenExport factory = module.Resolve(screen.exportName);
         if (!factory)
             continue;
         ScreenPage page(factory, parameters);
@@ -64,7 +64,7 @@ bool RenderScreenshots(ModuleLibrary& module, const HostParameters& parameters,
             continue;
         }
         QApplication::processEvents();
-        QString file = QDir(folder).filePath(QString::fromLatin1(spec.fileName) +
+        QString file = QDir(folder).filePath(QString::fromLatin1(screen.fileName) +
                                              QStringLiteral(".png"));
         if (page.grab().save(file))
             std::printf("%s\n", qPrintable(file));

@@ -8,12 +8,12 @@ class QTabWidget;
 class ScreenPage;
 
 // The three screens of the module that the host can show.
-struct ScreenSpec {
+struct HostScreen {
     const char* exportName; // the module's export
     const char* fileName;   // screenshot file name without extension
     QString caption;
 };
-const std::vector<ScreenSpec>& HostScreens();
+const std::vector<HostScreen>& HostScreens();
 
 // The host's main window: one tab per screen; a screen's window is created
 // the first time its tab is shown and destroyed when the host window closes.
