@@ -292,8 +292,9 @@ bool CGridModel::SetText(int row, int col, std::string_view gbk) {
         filled.append(prefix, size_t(prefixLength));
         Splice(packed, packed.size(), packed.size(), filled, gbk);
     }
+    static const QList<int> kTextRoles{Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole};
     const QModelIndex changed = index(row, col);
-    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole});
+    Q_EMIT dataChanged(changed, changed, kTextRoles);
     return true;
 }
 

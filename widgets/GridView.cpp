@@ -38,7 +38,11 @@ CGridView::CGridView(CGridData& data, QWidget* parent)
     ScheduleLayout();
 }
 
-CGridView::~CGridView() = default;
+CGridView::~CGridView() {
+    // An open editor goes with the window; it must not report back to it.
+    if (m_editor)
+        m_editor->removeEventFilter(this);
+}
 
 void CGridView::ConnectModel() {
     CGridModel* model = &m_data.Model();
