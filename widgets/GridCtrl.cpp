@@ -372,6 +372,12 @@ bool CGridCtrl::GetTitleTips() const {
 
 // ---- Window ----
 
+void CGridCtrl::Invalidate() {
+    CWnd::Invalidate();
+    if (m_impl->view)
+        m_impl->view->viewport()->update();
+}
+
 bool CGridCtrl::RedrawRow(int row) {
     if (row < 0 || row >= GetRowCount())
         return false;

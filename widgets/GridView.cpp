@@ -33,7 +33,7 @@ CGridView::CGridView(CGridData& data, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     viewport()->setMouseTracking(true); // the resize cursor over column edges
-    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent); // every pixel is painted
     ConnectModel();
     ScheduleLayout();
 }

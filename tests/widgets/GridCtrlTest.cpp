@@ -523,3 +523,52 @@ TEST_F(GridTest, ModelKeepsItemModelRulesThroughAllChanges) {
     EXPECT_TRUE(failures.isEmpty()) << failures.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(m_grid.GetItemText(0, 1), "H1");
 }
+
+namespace {
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+} // namespace
+
+TEST_F(GridTest, InvalidatingTheWindowAndRedrawingARowRepaintTheCells) {
+    FillKeys(3);
+    PaintCounter counter;
+    Viewport()->installEventFilter(&counter);
+    m_grid.Invalidate(); // what the screens do after bulk changes
+    ProcessEvents();
+    EXPECT_GT(counter.paints, 0);
+    counter.paints = 0;
+    EXPECT_TRUE(m_grid.RedrawRow(2));
+    ProcessEvents();
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_FALSE(m_grid.RedrawRow(4));
+}
+
+TEST_F(GridTest, CellImagesAreDrawnFromTheImageListOnly) {
+    FillKeys(2);
+    m_grid.SetItemImage(1, 0, 0);
+    EXPECT_EQ(m_grid.GetItemImage(1, 0), 0);
+    EXPECT_EQ(m_grid.GetItemImage(2, 0), -1);
+    const CRect cell = m_grid.GetCellRect(1, 0);
+    const QPoint inImage(cell.left + m_grid.GetDefaultMargin(GridCellKind::Normal) + 3,
+                         (cell.top + cell.bottom) / 2);
+    auto pixel = [&] { return m_grid.Widget()->grab().toImage().pixelColor(inImage); };
+    EXPECT_NE(pixel(), QColor(255, 0, 255)); // no image list: nothing drawn
+
+    QPixmap magenta(8, 8);
+    magenta.fill(QColor(255, 0, 255));
+    TempHostFolder folder;
+    ASSERT_TRUE(magenta.save(FromGbk(folder.Path("pic.png"))));
+    EXPECT_EQ(m_grid.LoadImageList({folder.Path("pic.png"), folder.Path("missing.png")}), 1);
+    EXPECT_EQ(m_grid.GetImageCount(), 2);
+    EXPECT_EQ(pixel(), QColor(255, 0, 255));
+    m_grid.SetItemImage(1, 0, 1); // the picture that did not load
+    EXPECT_NE(pixel(), QColor(255, 0, 255));
+}
