@@ -572,3 +572,63 @@ TEST_F(GridTest, CellImagesAreDrawnFromTheImageListOnly) {
     m_grid.SetItemImage(1, 0, 1); // the picture that did not load
     EXPECT_NE(pixel(), QColor(255, 0, 255));
 }
+
+TEST_F(GridTest, FixedColumnStaysInPlaceAndOutsideTheSelection) {
+    FillKeys(3, 12);
+    m_grid.SetFixedColumnCount(1);
+    m_grid.SetListMode(true);
+    Click(2, 5);
+    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{2, 1, 2, 11}));
+    EXPECT_FALSE(m_grid.GetItemState(2, 0) & kGridCellSelected);
+
+    View()->horizontalScrollBar()->setValue(View()->horizontalScrollBar()->maximum());
+    ProcessEvents();
+    const CRect key = m_grid.GetCellRect(2, 0);
+    EXPECT_EQ(key.left, 0);
+    EXPECT_EQ(m_grid.GetCellFromPt(CPoint{key.left + 2, key.top + 2}), (CCellPos{2, 0}));
+    const CRect last = m_grid.GetCellRect(2, 11);
+    EXPECT_EQ(m_grid.GetCellFromPt(CPoint{last.left + 2, last.top + 2}), (CCellPos{2, 11}));
+    // A cell scrolled under the fixed column is not hit there.
+    EXPECT_LT(m_grid.GetCellRect(2, 1).left, key.right);
+    EXPECT_EQ(m_grid.GetCellFromPt(CPoint{key.right - 2, key.top + 2}).col, 0);
+}
+
+TEST_F(GridTest, DraggingSelectsTheRowsPassedOver) {
+    FillKeys(6);
+    m_grid.SetListMode(true);
+    QTest::mousePress(Viewport(), Qt::LeftButton, {}, CellCenter(2, 1));
+    QTest::mouseMove(Viewport(), CellCenter(3, 1));
+    QTest::mouseMove(Viewport(), CellCenter(5, 2));
+    QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, CellCenter(5, 2));
+    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{2, 0, 5, 2}));
+    EXPECT_EQ(m_grid.GetFocusCell(), (CCellPos{5, 2}));
+    ASSERT_EQ(m_screen.notes.size(), 1u);
+    EXPECT_EQ(m_screen.notes[0].row, 2); // the cell where the click began
+}
+
+TEST_F(GridTest, SelectionSetByStateOrRangeWithoutCells) {
+    FillKeys(5);
+    EXPECT_TRUE(m_grid.SetItemState(3, 1, kGridCellSelected | kGridCellReadOnly));
+    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{3, 1, 3, 1}));
+    EXPECT_TRUE(m_grid.SetItemState(3, 1, kGridCellReadOnly));
+    EXPECT_EQ(m_grid.GetSelectedCellRange().maxRow, -1);
+    EXPECT_EQ(m_grid.GetItemState(3, 1), kGridCellReadOnly);
+
+    // Without cells the range selects nothing but is where Shift extends from.
+    m_grid.SetListMode(true);
+    EXPECT_TRUE(m_grid.SetSelectedRange(2, 0, 2, 2, true, false));
+    EXPECT_EQ(m_grid.GetSelectedCellRange().maxRow, -1);
+    Click(4, 1, Qt::ShiftModifier);
+    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{2, 0, 4, 2}));
+}
+
+TEST_F(GridTest, MarginsSetTheDefaultRowHeight) {
+    FillKeys(2);
+    const int before = m_grid.GetRowHeight(1);
+    const int margin = m_grid.GetDefaultMargin(GridCellKind::Normal);
+    EXPECT_TRUE(m_grid.SetDefaultMargin(GridCellKind::Normal, 10));
+    EXPECT_EQ(m_grid.GetRowHeight(1), before + 2 * (10 - margin));
+    EXPECT_FALSE(m_grid.SetDefaultMargin(GridCellKind::Normal, -1));
+    EXPECT_TRUE(m_grid.SetDefaultBackColor(GridCellKind::Corner, RGB(1, 2, 3)));
+    EXPECT_EQ(m_grid.GetDefaultBackColor(GridCellKind::Corner), RGB(1, 2, 3));
+}
