@@ -91,8 +91,8 @@ struct Screen {
         grid.Create(&host, CRect{0, 0, 1000, 700}, 6010);
         grid.SetFixedRowCount(1);
         grid.SetColumnCount(kColumns);
-        static const char* const kCaptions[] = {"编号", "", "网站名称", "网址",
-                                                "用户名", "密码", "备注", "IsSelected"};
+        static const char* const kCaptions[] = {"编号",   "",     "网站名称", "网址",
+                                                "用户名", "密码", "备注",     "IsSelected"};
         for (int col = 0; col < kColumns; ++col)
             grid.SetItemText(0, col, kCaptions[col]);
         grid.SetEditable(false);
@@ -150,8 +150,8 @@ void ReportMemory() {
                 double(rowBytes - (long long)textBytes) / kPageRows, 5 * 1024 * 1024);
     std::printf("grid first paint of %d rows: %lld heap bytes more\n", kPageRows,
                 static_cast<long long>(heapPainted) - static_cast<long long>(heapFilled));
-    std::printf("process RSS: %ld kB at start, %ld kB after the %d-row fill\n", rssStart,
-                rssFilled, kPageRows);
+    std::printf("process RSS: %ld kB at start, %ld kB after the %d-row fill\n", rssStart, rssFilled,
+                kPageRows);
     std::printf("grid_memory_%dx%d ratio=%.2f\n", kPageRows, kColumns,
                 double(rowBytes) / double(textBytes));
     screen.reset();

@@ -408,6 +408,7 @@ CRect CGridCtrl::GetCellRect(int row, int col) const {
 CCellPos CGridCtrl::GetCellFromPt(const CPoint& point) const {
     if (!m_impl->view)
         return {};
-    const QPoint inViewport = m_impl->view->viewport()->mapFrom(m_impl->view, QPoint(point.x, point.y));
+    const QPoint inViewport =
+        m_impl->view->viewport()->mapFrom(m_impl->view, QPoint(point.x, point.y));
     return m_impl->view->CellAt(inViewport);
 }

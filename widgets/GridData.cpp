@@ -37,14 +37,12 @@ CGridData::CGridData() {
     // The 3D shadow colour of the desktop.
     m_look.background = PaletteColor(QPalette::Dark, RGB(160, 160, 160));
 
-    QObject::connect(&m_model, &QAbstractItemModel::rowsInserted,
-                     [this](const QModelIndex&, int first, int last) {
-                         FollowInsertedRows(first, last);
-                     });
-    QObject::connect(&m_model, &QAbstractItemModel::rowsRemoved,
-                     [this](const QModelIndex&, int first, int last) {
-                         FollowRemovedRows(first, last);
-                     });
+    QObject::connect(
+        &m_model, &QAbstractItemModel::rowsInserted,
+        [this](const QModelIndex&, int first, int last) { FollowInsertedRows(first, last); });
+    QObject::connect(
+        &m_model, &QAbstractItemModel::rowsRemoved,
+        [this](const QModelIndex&, int first, int last) { FollowRemovedRows(first, last); });
     QObject::connect(&m_model, &QAbstractItemModel::columnsRemoved, [this] {
         m_selection.Clip(m_model.RowCount(), m_model.ColumnCount());
         if (m_focus.col >= m_model.ColumnCount())
@@ -241,8 +239,8 @@ std::string CGridData::SelectionText() const {
 }
 
 int CGridData::DefaultRowHeight(const QFontMetrics& metrics, int row) const {
-    const GridCellKind kind = row < m_model.FixedRowCount() ? GridCellKind::FixedRow
-                                                            : GridCellKind::Normal;
+    const GridCellKind kind =
+        row < m_model.FixedRowCount() ? GridCellKind::FixedRow : GridCellKind::Normal;
     return metrics.height() + 2 * m_look.defaults[int(kind)].margin;
 }
 

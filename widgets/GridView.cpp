@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kResizeGrip = 3;   // pixels either side of a column edge
+constexpr int kResizeGrip = 3; // pixels either side of a column edge
 constexpr int kSortMarkWidth = 10;
 constexpr int kColumnScrollStep = 20;
 const QColor kGridLineColor(192, 192, 192);
@@ -32,7 +32,7 @@ CGridView::CGridView(CGridData& data, QWidget* parent)
     : QAbstractScrollArea(parent), m_data(data), m_geometry(data) {
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
-    viewport()->setMouseTracking(true); // the resize cursor over column edges
+    viewport()->setMouseTracking(true);                // the resize cursor over column edges
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent); // every pixel is painted
     ConnectModel();
     ScheduleLayout();
@@ -151,8 +151,10 @@ CCellPos CGridView::CellAt(const QPoint& pos) {
     CGridGeometry& geometry = Geometry();
     if (!viewport()->rect().contains(pos))
         return {};
-    const int y = pos.y() < geometry.FixedHeight() ? pos.y() : pos.y() + verticalScrollBar()->value();
-    const int x = pos.x() < geometry.FixedWidth() ? pos.x() : pos.x() + horizontalScrollBar()->value();
+    const int y =
+        pos.y() < geometry.FixedHeight() ? pos.y() : pos.y() + verticalScrollBar()->value();
+    const int x =
+        pos.x() < geometry.FixedWidth() ? pos.x() : pos.x() + horizontalScrollBar()->value();
     const int row = geometry.RowAt(y);
     const int col = geometry.ColAt(x);
     if (row < 0 || col < 0)
@@ -166,8 +168,9 @@ CCellPos CGridView::DataCellNear(const QPoint& pos) {
     const QRect view = viewport()->rect();
     const int right = std::min(view.right(), ColX(m_data.Model().ColumnCount()) - 1);
     const int bottom = std::min(view.bottom(), RowY(m_data.Model().RowCount()) - 1);
-    const QPoint clamped(std::clamp(pos.x(), geometry.FixedWidth(), std::max(geometry.FixedWidth(), right)),
-                         std::clamp(pos.y(), geometry.FixedHeight(), std::max(geometry.FixedHeight(), bottom)));
+    const QPoint clamped(
+        std::clamp(pos.x(), geometry.FixedWidth(), std::max(geometry.FixedWidth(), right)),
+        std::clamp(pos.y(), geometry.FixedHeight(), std::max(geometry.FixedHeight(), bottom)));
     const CCellPos cell = CellAt(clamped);
     return m_data.DataArea().Contains(cell.row, cell.col) ? cell : CCellPos{};
 }
@@ -266,7 +269,8 @@ void CGridView::PaintCell(QPainter& painter, int row, int col, const QRect& rect
     const bool fixed = m_data.IsFixed(row, col);
     const bool selected = !fixed && m_data.Selection().Contains(row, col);
     const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    const QColor back = selected ? palette().color(group, QPalette::Highlight) : ToQColor(look.back);
+    const QColor back =
+        selected ? palette().color(group, QPalette::Highlight) : ToQColor(look.back);
     const QColor fore =
         selected ? palette().color(group, QPalette::HighlightedText) : ToQColor(look.text);
 
@@ -552,24 +556,37 @@ bool CGridView::HandleNavigation(QKeyEvent* event) {
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const bool rowsOnly = ctrl || m_data.Look().listMode;
     CGridGeometry& geometry = Geometry();
-    const int pageRows = std::max(
-        1, (viewport()->height() - geometry.FixedHeight()) / std::max(1, geometry.DataRowHeight()));
+    const int pageRows = std::max(1, (viewport()->height() - geometry.FixedHeight()) /
+                                         std::max(1, geometry.DataRowHeight()));
     CCellPos focus = m_data.Focus();
     CCellPos target = focus.IsValid() ? focus : CCellPos{area.minRow, area.minCol};
     switch (event->key()) {
-    case Qt::Key_Up: target.row -= 1; break;
-    case Qt::Key_Down: target.row += 1; break;
-    case Qt::Key_Left: target.col -= 1; break;
-    case Qt::Key_Right: target.col += 1; break;
-    case Qt::Key_PageUp: target.row -= pageRows; break;
-    case Qt::Key_PageDown: target.row += pageRows; break;
+    case Qt::Key_Up:
+        target.row -= 1;
+        break;
+    case Qt::Key_Down:
+        target.row += 1;
+        break;
+    case Qt::Key_Left:
+        target.col -= 1;
+        break;
+    case Qt::Key_Right:
+        target.col += 1;
+        break;
+    case Qt::Key_PageUp:
+        target.row -= pageRows;
+        break;
+    case Qt::Key_PageDown:
+        target.row += pageRows;
+        break;
     case Qt::Key_Home:
         (rowsOnly ? target.row : target.col) = rowsOnly ? area.minRow : area.minCol;
         break;
     case Qt::Key_End:
         (rowsOnly ? target.row : target.col) = rowsOnly ? area.maxRow : area.maxCol;
         break;
-    default: return false;
+    default:
+        return false;
     }
     if (!focus.IsValid())
         target = {area.minRow, area.minCol}; // the first key press lands on the first cell

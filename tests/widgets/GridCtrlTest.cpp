@@ -125,7 +125,8 @@ TEST_F(GridTest, SelectedCellRangeWithoutSelectionIsCountsAndMinusOnes) {
 TEST_F(GridTest, InvalidIndexesFailAndChangeNothing) {
     FillKeys(2);
     const int rows = m_grid.GetRowCount(), cols = m_grid.GetColumnCount();
-    for (auto [row, col] : std::vector<std::pair<int, int>>{{-1, 0}, {0, -1}, {rows, 0}, {0, cols}}) {
+    for (auto [row, col] :
+         std::vector<std::pair<int, int>>{{-1, 0}, {0, -1}, {rows, 0}, {0, cols}}) {
         EXPECT_FALSE(m_grid.SetItemText(row, col, "x"));
         EXPECT_EQ(m_grid.GetItemText(row, col), "");
         EXPECT_FALSE(m_grid.SetItemData(row, col, 5));
@@ -267,8 +268,9 @@ TEST_F(GridTest, NotificationsCarryTheCellUnderTheMouse) {
     QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseClick(Viewport(), Qt::RightButton, {}, CellCenter(3, 2));
-    QTest::mouseClick(Viewport(), Qt::RightButton, {}, QPoint(500, 350)); // below and right of all cells
-    Click(0, 1);                                                          // the header is a cell too
+    QTest::mouseClick(Viewport(), Qt::RightButton, {},
+                      QPoint(500, 350)); // below and right of all cells
+    Click(0, 1);                         // the header is a cell too
 
     ASSERT_EQ(m_screen.notes.size(), 5u);
     auto expect = [&](size_t i, int code, int row, int col) {
@@ -297,7 +299,8 @@ TEST_F(GridTest, ClicksInAScrolledGridReportTheScrolledRows) {
     const int last = m_grid.GetRowCount() - 1;
     const CRect lastRect = m_grid.GetCellRect(last, 1);
     EXPECT_LE(lastRect.bottom, Viewport()->height());
-    EXPECT_EQ(m_grid.GetCellFromPt(CPoint{lastRect.left + 2, lastRect.top + 2}), (CCellPos{last, 1}));
+    EXPECT_EQ(m_grid.GetCellFromPt(CPoint{lastRect.left + 2, lastRect.top + 2}),
+              (CCellPos{last, 1}));
     Click(last, 1);
     ASSERT_FALSE(m_screen.notes.empty());
     EXPECT_EQ(m_screen.notes.back().row, last);
@@ -330,7 +333,7 @@ TEST_F(GridTest, HeaderClickSortsRowsByTextBothWays) {
     Click(0, 1);
     EXPECT_EQ(Column(m_grid, 1), (std::vector<std::string>{"apple", "apple", "fig", "pear"}));
     EXPECT_EQ(Column(m_grid, 0), (std::vector<std::string>{"2", "4", "3", "1"})); // stable
-    EXPECT_EQ(m_grid.GetItemData(4, 0), 11);                                    // data moved along
+    EXPECT_EQ(m_grid.GetItemData(4, 0), 11); // data moved along
     EXPECT_EQ(m_grid.GetFocusCell().row, 4); // focus and selection went with the row
     EXPECT_TRUE(RowSelected(4));
     EXPECT_FALSE(RowSelected(1));
@@ -408,9 +411,10 @@ TEST_F(GridTest, AutoSizeFitsColumnsToHeaderAndDataTexts) {
     m_grid.AutoSize();
     const QFontMetrics metrics(View()->font());
     EXPECT_GE(m_grid.GetColumnWidth(1), metrics.horizontalAdvance(FromGbk(longText)));
-    EXPECT_GE(m_grid.GetColumnWidth(2), metrics.horizontalAdvance(QStringLiteral("a long header caption text")));
+    EXPECT_GE(m_grid.GetColumnWidth(2),
+              metrics.horizontalAdvance(QStringLiteral("a long header caption text")));
     EXPECT_LT(m_grid.GetColumnWidth(0), CGridModel::kDefaultColumnWidth); // short keys shrink
-    m_grid.AutoSize(kAutoSizeHeader);                                    // the header alone
+    m_grid.AutoSize(kAutoSizeHeader);                                     // the header alone
     EXPECT_LT(m_grid.GetColumnWidth(1), metrics.horizontalAdvance(FromGbk(longText)));
 }
 

@@ -49,8 +49,8 @@ TEST(GridSelection, RowsRemovedAcrossRectanglesCloseTheGap) {
 
 TEST(GridSelection, RemappedRowsKeepTheirColumnsAndJoinAgain) {
     CGridSelection selection;
-    selection.Set({1, 0, 2, 2});  // rows 1 and 2, all three columns
-    selection.Add({3, 1, 3, 1});  // one cell of row 3
+    selection.Set({1, 0, 2, 2}); // rows 1 and 2, all three columns
+    selection.Add({3, 1, 3, 1}); // one cell of row 3
     // Row order reversed: 1 -> 3, 2 -> 2, 3 -> 1.
     selection.RemapRows({0, 3, 2, 1});
     EXPECT_EQ(Picture(selection, 4, 3), ".../.#./###/###/");
