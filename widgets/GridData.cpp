@@ -11,6 +11,9 @@
 
 namespace {
 
+// Each cell gives its last pixel column and row to the grid lines.
+constexpr int kGridLine = 1;
+
 COLORREF FromQColor(const QColor& color) {
     return RGB(color.red(), color.green(), color.blue());
 }
@@ -241,7 +244,7 @@ std::string CGridData::SelectionText() const {
 int CGridData::DefaultRowHeight(const QFontMetrics& metrics, int row) const {
     const GridCellKind kind =
         row < m_model.FixedRowCount() ? GridCellKind::FixedRow : GridCellKind::Normal;
-    return metrics.height() + 2 * m_look.defaults[int(kind)].margin;
+    return metrics.height() + 2 * m_look.defaults[int(kind)].margin + kGridLine;
 }
 
 int CGridData::RowHeightOf(const QFontMetrics& metrics, int row) const {
@@ -254,6 +257,15 @@ bool CGridData::MeasuresRow(int row, GridAutoSize style) const {
     return style == kAutoSizeAll || (style == kAutoSizeHeader) == fixed;
 }
 
+QRect CGridData::TextRect(int row, int col, const QRect& cell) const {
+    const int margin = DefaultOf(row, col).margin;
+    QRect rect = cell.adjusted(margin, 0, -margin - kGridLine, -kGridLine);
+    const int image = m_model.Image(row, col);
+    if (image >= 0 && image < int(m_look.images.size()))
+        rect.setLeft(rect.left() + m_look.images[size_t(image)].width() + margin);
+    return rect;
+}
+
 int CGridData::CellWidth(const QFontMetrics& metrics, int row, int col) const {
     const int margin = DefaultOf(row, col).margin;
     int width = 0;
@@ -264,7 +276,7 @@ int CGridData::CellWidth(const QFontMetrics& metrics, int row, int col) const {
     const int image = m_model.Image(row, col);
     if (image >= 0 && image < int(m_look.images.size()))
         width += m_look.images[size_t(image)].width() + margin;
-    return width + 2 * margin;
+    return width + 2 * margin + kGridLine;
 }
 
 int CGridData::CellHeight(const QFontMetrics& metrics, int row, int col) const {
@@ -275,7 +287,7 @@ int CGridData::CellHeight(const QFontMetrics& metrics, int row, int col) const {
     const int image = m_model.Image(row, col);
     if (image >= 0 && image < int(m_look.images.size()))
         height = std::max(height, m_look.images[size_t(image)].height());
-    return height + 2 * margin;
+    return height + 2 * margin + kGridLine;
 }
 
 bool CGridData::AutoSizeColumn(const QFont& font, int col, GridAutoSize style) {
@@ -283,10 +295,16 @@ bool CGridData::AutoSizeColumn(const QFont& font, int col, GridAutoSize style) {
         return false;
     const QFontMetrics metrics(font);
     int width = 0;
-    for (int row = 0; row < m_model.RowCount(); ++row)
-        if (MeasuresRow(row, style))
-            width = std::max(width, CellWidth(metrics, row, col));
-    return m_model.SetColumnWidth(col, width);
+    bool anything = false;
+    for (int row = 0; row < m_model.RowCount(); ++row) {
+        if (!MeasuresRow(row, style))
+            continue;
+        width = std::max(width, CellWidth(metrics, row, col));
+        anything = anything || !m_model.Text(row, col).empty() || m_model.Image(row, col) >= 0;
+    }
+    // A column with nothing to fit (an empty caption before the first fill)
+    // keeps a width that the user can still see and grab.
+    return m_model.SetColumnWidth(col, anything ? width : CGridModel::kDefaultColumnWidth);
 }
 
 void CGridData::AutoSize(const QFont& font, GridAutoSize style) {

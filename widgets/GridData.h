@@ -8,6 +8,7 @@
 #include "widgets/GridTypes.h"
 
 #include <QPixmap>
+#include <QRect>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,9 @@ public:
     void AutoSize(const QFont& font, GridAutoSize style);
     bool AutoSizeColumn(const QFont& font, int col, GridAutoSize style = kAutoSizeAll);
 
+    // Where a cell's text goes inside the cell's rectangle: within the
+    // margins, right of its image, clear of the grid lines.
+    QRect TextRect(int row, int col, const QRect& cell) const;
     // The room a cell's text and image need, margins included.
     int CellWidth(const QFontMetrics& metrics, int row, int col) const;
     int CellHeight(const QFontMetrics& metrics, int row, int col) const;

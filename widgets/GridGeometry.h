@@ -28,6 +28,15 @@ public:
     // The height of a data row of default height (the scroll step).
     int DataRowHeight() const { return m_dataRowHeight; }
 
+    // Positions in the window for a scroll offset: fixed rows and columns
+    // stay where they are, the others move by the offset.
+    int ViewY(int row, int scrollY) const {
+        return row < m_fixedRows ? RowTop(row) : RowTop(row) - scrollY;
+    }
+    int ViewX(int col, int scrollX) const {
+        return col < m_fixedCols ? ColLeft(col) : ColLeft(col) - scrollX;
+    }
+
     // The row or column at a content position; -1 outside.
     int RowAt(int y) const;
     int ColAt(int x) const;

@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "widgets/GridData.h"
+#include "widgets/GridPainter.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -10,21 +11,15 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScrollBar>
+#include <QStringList>
 #include <QToolTip>
 #include <algorithm>
 
 namespace {
 
 constexpr int kResizeGrip = 3; // pixels either side of a column edge
-constexpr int kSortMarkWidth = 10;
 constexpr int kColumnScrollStep = 20;
-const QColor kGridLineColor(192, 192, 192);
-
-QColor ToQColor(COLORREF color) {
-    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
-}
 
 } // namespace
 
@@ -207,145 +202,11 @@ void CGridView::EnsureVisible(CCellPos cell) {
 
 void CGridView::paintEvent(QPaintEvent* event) {
     m_repaintPending = false;
-    CGridGeometry& geometry = Geometry();
-    const CGridModel& model = m_data.Model();
+    const CGridGeometry& geometry = Geometry();
+    const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
     QPainter painter(viewport());
-    const QRect dirty = event->rect();
-    painter.fillRect(dirty, ToQColor(m_data.Look().background));
-
-    const QRect view = viewport()->rect();
-    const int fixedHeight = std::min(geometry.FixedHeight(), view.height());
-    const int fixedWidth = std::min(geometry.FixedWidth(), view.width());
-    const int fixedRows = model.FixedRowCount(), fixedCols = model.FixedColumnCount();
-    const int rows = model.RowCount(), cols = model.ColumnCount();
-    const int scrollY = verticalScrollBar()->value(), scrollX = horizontalScrollBar()->value();
-    // The first scrolled row and column that show.
-    const int firstRow = geometry.RowAt(fixedHeight + scrollY);
-    const int firstCol = geometry.ColAt(fixedWidth + scrollX);
-
-    const QRect dataArea(fixedWidth, fixedHeight, view.width() - fixedWidth,
-                         view.height() - fixedHeight);
-    PaintBlock(painter, dataArea & dirty, firstRow, rows - 1, firstCol, cols - 1);
-    PaintBlock(painter, QRect(fixedWidth, 0, dataArea.width(), fixedHeight) & dirty, 0,
-               fixedRows - 1, firstCol, cols - 1);
-    PaintBlock(painter, QRect(0, fixedHeight, fixedWidth, dataArea.height()) & dirty, firstRow,
-               rows - 1, 0, fixedCols - 1);
-    PaintBlock(painter, QRect(0, 0, fixedWidth, fixedHeight) & dirty, 0, fixedRows - 1, 0,
-               fixedCols - 1);
-    painter.setClipRect(dataArea);
-    PaintFocus(painter);
-}
-
-void CGridView::PaintBlock(QPainter& painter, const QRect& area, int firstRow, int lastRow,
-                           int firstCol, int lastCol) {
-    if (area.isEmpty() || firstRow < 0 || firstCol < 0)
-        return;
-    CGridGeometry& geometry = Geometry();
-    painter.save();
-    painter.setClipRect(area);
-    for (int row = firstRow; row <= lastRow; ++row) {
-        const int y = RowY(row);
-        const int height = geometry.RowHeight(row);
-        if (y > area.bottom())
-            break;
-        if (y + height <= area.top() || height <= 0)
-            continue;
-        for (int col = firstCol; col <= lastCol; ++col) {
-            const int x = ColX(col);
-            const int width = geometry.ColWidth(col);
-            if (x > area.right())
-                break;
-            if (x + width <= area.left() || width <= 0)
-                continue;
-            PaintCell(painter, row, col, QRect(x, y, width, height));
-        }
-    }
-    painter.restore();
-}
-
-void CGridView::PaintCell(QPainter& painter, int row, int col, const QRect& rect) {
-    const CGridModel& model = m_data.Model();
-    const GridCellDefault& look = m_data.DefaultOf(row, col);
-    const bool fixed = m_data.IsFixed(row, col);
-    const bool selected = !fixed && m_data.Selection().Contains(row, col);
-    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    const QColor back =
-        selected ? palette().color(group, QPalette::Highlight) : ToQColor(look.back);
-    const QColor fore =
-        selected ? palette().color(group, QPalette::HighlightedText) : ToQColor(look.text);
-
-    painter.fillRect(rect, back);
-    if (fixed) {
-        // Raised like a button: light upper and left edge, dark lower and right.
-        painter.setPen(palette().color(QPalette::Light));
-        painter.drawLine(rect.topLeft(), rect.topRight());
-        painter.drawLine(rect.topLeft(), rect.bottomLeft());
-        painter.setPen(palette().color(QPalette::Dark));
-        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-        painter.drawLine(rect.topRight(), rect.bottomRight());
-    } else {
-        painter.setPen(kGridLineColor);
-        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-        painter.drawLine(rect.topRight(), rect.bottomRight());
-    }
-
-    QRect inner = rect.adjusted(look.margin, 0, -look.margin - 1, -1);
-    const int image = model.Image(row, col);
-    const std::vector<QPixmap>& images = m_data.Look().images;
-    if (image >= 0 && image < int(images.size()) && !images[size_t(image)].isNull()) {
-        const QPixmap& pixmap = images[size_t(image)];
-        painter.drawPixmap(inner.left(), inner.top() + (inner.height() - pixmap.height()) / 2,
-                           pixmap);
-        inner.setLeft(inner.left() + pixmap.width() + look.margin);
-    }
-    if (row == model.FixedRowCount() - 1 && col == m_data.SortColumn())
-        PaintSortMark(painter, inner);
-
-    const QString text = model.data(model.index(row, col)).toString();
-    if (text.isEmpty() || inner.width() <= 0)
-        return;
-    painter.setPen(fore);
-    if (text.contains(QLatin1Char('\n'))) {
-        painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, text);
-    } else {
-        const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, inner.width());
-        painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
-    }
-}
-
-// A small triangle at the right of the sorted column's header: pointing up
-// for ascending, down for descending order.
-void CGridView::PaintSortMark(QPainter& painter, QRect& rect) {
-    const int size = 7;
-    const int x = rect.right() - size;
-    const int y = rect.center().y();
-    QPainterPath mark;
-    if (m_data.SortAscending()) {
-        mark.moveTo(x, y + 2);
-        mark.lineTo(x + size, y + 2);
-        mark.lineTo(x + size / 2.0, y - 2);
-    } else {
-        mark.moveTo(x, y - 2);
-        mark.lineTo(x + size, y - 2);
-        mark.lineTo(x + size / 2.0, y + 2);
-    }
-    mark.closeSubpath();
-    painter.fillPath(mark, palette().color(QPalette::Dark));
-    rect.setRight(rect.right() - kSortMarkWidth);
-}
-
-void CGridView::PaintFocus(QPainter& painter) {
-    const CCellPos focus = m_data.Focus();
-    if (!m_data.Model().IsValidCell(focus.row, focus.col))
-        return;
-    QRect rect = CellRect(focus.row, focus.col);
-    if (m_data.Look().listMode) {
-        const CCellRange row = m_data.UnitAt(focus);
-        rect = CellRect(row.minRow, row.minCol).united(CellRect(row.maxRow, row.maxCol));
-    }
-    painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    CGridPainter(m_data, geometry, scroll, palette(), hasFocus())
+        .Paint(painter, viewport()->rect(), event->rect());
 }
 
 // ---- Mouse ----
@@ -623,12 +484,14 @@ QString CGridView::TipTextAt(const QPoint& pos) {
     const CCellPos cell = CellAt(pos);
     if (!cell.IsValid() || m_data.Model().Text(cell.row, cell.col).empty())
         return {};
-    const QRect rect = CellRect(cell.row, cell.col);
+    const QString text = m_data.Model().DisplayText(cell.row, cell.col);
+    const QRect room = m_data.TextRect(cell.row, cell.col, CellRect(cell.row, cell.col));
     const QFontMetrics metrics(font());
-    const bool cut = m_data.CellWidth(metrics, cell.row, cell.col) > rect.width() ||
-                     (m_data.Model().Text(cell.row, cell.col).find('\n') != std::string::npos &&
-                      m_data.CellHeight(metrics, cell.row, cell.col) > rect.height());
-    return cut ? m_data.Model().DisplayText(cell.row, cell.col) : QString();
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    bool cut = int(lines.size()) * metrics.height() > room.height() && lines.size() > 1;
+    for (const QString& line : lines)
+        cut = cut || metrics.horizontalAdvance(line) > room.width();
+    return cut ? text : QString();
 }
 
 bool CGridView::viewportEvent(QEvent* event) {

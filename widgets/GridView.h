@@ -13,7 +13,6 @@
 
 class CGridData;
 class QLineEdit;
-class QPainter;
 
 class CGridView : public QAbstractScrollArea {
 public:
@@ -69,12 +68,6 @@ private:
     int ColX(int col);
     int ColumnBoundaryAt(const QPoint& pos);
     CCellPos DataCellNear(const QPoint& pos);
-
-    void PaintBlock(QPainter& painter, const QRect& area, int firstRow, int lastRow, int firstCol,
-                    int lastCol);
-    void PaintCell(QPainter& painter, int row, int col, const QRect& rect);
-    void PaintSortMark(QPainter& painter, QRect& rect);
-    void PaintFocus(QPainter& painter);
 
     void PressLeft(QMouseEvent* event);
     void PressRight(QMouseEvent* event);

@@ -414,8 +414,19 @@ TEST_F(GridTest, AutoSizeFitsColumnsToHeaderAndDataTexts) {
     EXPECT_GE(m_grid.GetColumnWidth(2),
               metrics.horizontalAdvance(QStringLiteral("a long header caption text")));
     EXPECT_LT(m_grid.GetColumnWidth(0), CGridModel::kDefaultColumnWidth); // short keys shrink
-    m_grid.AutoSize(kAutoSizeHeader);                                     // the header alone
+    // Fitted cells show their whole text: no tip for them.
+    const QPoint fitted = CellCenter(2, 1);
+    QHelpEvent help(QEvent::ToolTip, fitted, Viewport()->mapToGlobal(fitted));
+    QApplication::sendEvent(Viewport(), &help);
+    EXPECT_FALSE(QToolTip::isVisible());
+
+    m_grid.AutoSize(kAutoSizeHeader); // the header alone
     EXPECT_LT(m_grid.GetColumnWidth(1), metrics.horizontalAdvance(FromGbk(longText)));
+
+    // A column with nothing in it keeps a usable width.
+    m_grid.SetColumnCount(4);
+    m_grid.AutoSize();
+    EXPECT_EQ(m_grid.GetColumnWidth(3), CGridModel::kDefaultColumnWidth);
 }
 
 TEST_F(GridTest, LayoutFontReachesAllRowsOfDefaultHeight) {
