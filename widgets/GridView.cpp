@@ -56,7 +56,8 @@ void CGridView::ConnectModel() {
 }
 
 CGridGeometry& CGridView::Geometry() {
-    m_geometry.Update(QFontMetrics(font()));
+    if (!m_geometry.IsValid())
+        m_geometry.Update(QFontMetrics(font()));
     return m_geometry;
 }
 
