@@ -1,0 +1,158 @@
+#include "widgets/GridPainter.h"
+
+#include "widgets/GridData.h"
+#include "widgets/GridGeometry.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+
+namespace {
+
+constexpr int kSortMarkWidth = 10;
+const QColor kGridLineColor(192, 192, 192);
+
+QColor ToQColor(COLORREF color) {
+    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+} // namespace
+
+CGridPainter::CGridPainter(const CGridData& data, const CGridGeometry& geometry, QPoint scroll,
+                           const QPalette& palette, bool focused)
+    : m_data(data), m_geometry(geometry), m_scroll(scroll), m_palette(palette),
+      m_group(focused ? QPalette::Active : QPalette::Inactive) {}
+
+QRect CGridPainter::CellRect(int row, int col) const {
+    return QRect(m_geometry.ViewX(col, m_scroll.x()), m_geometry.ViewY(row, m_scroll.y()),
+                 m_geometry.ColWidth(col), m_geometry.RowHeight(row));
+}
+
+void CGridPainter::Paint(QPainter& painter, const QRect& view, const QRect& dirty) const {
+    const CGridModel& model = m_data.Model();
+    painter.fillRect(dirty, ToQColor(m_data.Look().background));
+
+    const int fixedHeight = std::min(m_geometry.FixedHeight(), view.height());
+    const int fixedWidth = std::min(m_geometry.FixedWidth(), view.width());
+    const int fixedRows = model.FixedRowCount(), fixedCols = model.FixedColumnCount();
+    const int rows = model.RowCount(), cols = model.ColumnCount();
+    // The first scrolled row and column that show.
+    const int firstRow = m_geometry.RowAt(fixedHeight + m_scroll.y());
+    const int firstCol = m_geometry.ColAt(fixedWidth + m_scroll.x());
+
+    const QRect dataArea(fixedWidth, fixedHeight, view.width() - fixedWidth,
+                         view.height() - fixedHeight);
+    PaintBlock(painter, dataArea & dirty, firstRow, rows - 1, firstCol, cols - 1);
+    PaintBlock(painter, QRect(fixedWidth, 0, dataArea.width(), fixedHeight) & dirty, 0,
+               fixedRows - 1, firstCol, cols - 1);
+    PaintBlock(painter, QRect(0, fixedHeight, fixedWidth, dataArea.height()) & dirty, firstRow,
+               rows - 1, 0, fixedCols - 1);
+    PaintBlock(painter, QRect(0, 0, fixedWidth, fixedHeight) & dirty, 0, fixedRows - 1, 0,
+               fixedCols - 1);
+    painter.setClipRect(dataArea);
+    PaintFocus(painter);
+}
+
+void CGridPainter::PaintBlock(QPainter& painter, const QRect& area, int firstRow, int lastRow,
+                              int firstCol, int lastCol) const {
+    if (area.isEmpty() || firstRow < 0 || firstCol < 0)
+        return;
+    painter.save();
+    painter.setClipRect(area);
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const int y = m_geometry.ViewY(row, m_scroll.y());
+        const int height = m_geometry.RowHeight(row);
+        if (y > area.bottom())
+            break;
+        if (y + height <= area.top() || height <= 0)
+            continue;
+        for (int col = firstCol; col <= lastCol; ++col) {
+            const int x = m_geometry.ViewX(col, m_scroll.x());
+            const int width = m_geometry.ColWidth(col);
+            if (x > area.right())
+                break;
+            if (x + width <= area.left() || width <= 0)
+                continue;
+            PaintCell(painter, row, col, QRect(x, y, width, height));
+        }
+    }
+    painter.restore();
+}
+
+void CGridPainter::PaintCell(QPainter& painter, int row, int col, const QRect& rect) const {
+    const CGridModel& model = m_data.Model();
+    const GridCellDefault& look = m_data.DefaultOf(row, col);
+    const bool fixed = m_data.IsFixed(row, col);
+    const bool selected = !fixed && m_data.Selection().Contains(row, col);
+    const QColor back =
+        selected ? m_palette.color(m_group, QPalette::Highlight) : ToQColor(look.back);
+    const QColor fore =
+        selected ? m_palette.color(m_group, QPalette::HighlightedText) : ToQColor(look.text);
+
+    painter.fillRect(rect, back);
+    if (fixed) {
+        // Raised like a button: light upper and left edge, dark lower and right.
+        painter.setPen(m_palette.color(QPalette::Light));
+        painter.drawLine(rect.topLeft(), rect.topRight());
+        painter.drawLine(rect.topLeft(), rect.bottomLeft());
+        painter.setPen(m_palette.color(QPalette::Dark));
+        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter.drawLine(rect.topRight(), rect.bottomRight());
+    } else {
+        painter.setPen(kGridLineColor);
+        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter.drawLine(rect.topRight(), rect.bottomRight());
+    }
+
+    QRect inner = m_data.TextRect(row, col, rect);
+    const int image = model.Image(row, col);
+    const std::vector<QPixmap>& images = m_data.Look().images;
+    if (image >= 0 && image < int(images.size())) {
+        const QPixmap& pixmap = images[size_t(image)];
+        painter.drawPixmap(rect.left() + look.margin,
+                           inner.top() + (inner.height() - pixmap.height()) / 2, pixmap);
+    }
+    if (row == model.FixedRowCount() - 1 && col == m_data.SortColumn())
+        PaintSortMark(painter, inner);
+
+    const QString text = model.data(model.index(row, col)).toString();
+    if (text.isEmpty() || inner.width() <= 0)
+        return;
+    painter.setPen(fore);
+    if (text.contains(QLatin1Char('\n'))) {
+        painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, text);
+    } else {
+        const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, inner.width());
+        painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    }
+}
+
+// A small triangle at the right of the sorted column's header: pointing up
+// for ascending, down for descending order.
+void CGridPainter::PaintSortMark(QPainter& painter, QRect& rect) const {
+    const int size = 7;
+    const int x = rect.right() - size;
+    const int y = rect.center().y();
+    const int tip = m_data.SortAscending() ? -2 : 2;
+    QPainterPath mark;
+    mark.moveTo(x, y - tip);
+    mark.lineTo(x + size, y - tip);
+    mark.lineTo(x + size / 2.0, y + tip);
+    mark.closeSubpath();
+    painter.fillPath(mark, m_palette.color(QPalette::Dark));
+    rect.setRight(rect.right() - kSortMarkWidth);
+}
+
+void CGridPainter::PaintFocus(QPainter& painter) const {
+    const CCellPos focus = m_data.Focus();
+    if (!m_data.Model().IsValidCell(focus.row, focus.col))
+        return;
+    QRect rect = CellRect(focus.row, focus.col);
+    if (m_data.Look().listMode) {
+        const CCellRange row = m_data.UnitAt(focus);
+        rect = CellRect(row.minRow, row.minCol).united(CellRect(row.maxRow, row.maxCol));
+    }
+    painter.setPen(QPen(m_palette.color(QPalette::Text), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+}

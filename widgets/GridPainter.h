@@ -1,0 +1,34 @@
+#pragma once
+// Draws what of a grid shows in its window: the scrolled data cells, the
+// fixed rows and columns in place over them, and the frame of the focus
+// cell (its whole row in list mode). Only cells inside the dirty area are
+// drawn, and a text becomes a QString only when its cell is drawn.
+#include <QPalette>
+#include <QPoint>
+#include <QRect>
+
+class CGridData;
+class CGridGeometry;
+class QPainter;
+
+class CGridPainter {
+public:
+    CGridPainter(const CGridData& data, const CGridGeometry& geometry, QPoint scroll,
+                 const QPalette& palette, bool focused);
+
+    void Paint(QPainter& painter, const QRect& view, const QRect& dirty) const;
+
+private:
+    QRect CellRect(int row, int col) const;
+    void PaintBlock(QPainter& painter, const QRect& area, int firstRow, int lastRow, int firstCol,
+                    int lastCol) const;
+    void PaintCell(QPainter& painter, int row, int col, const QRect& rect) const;
+    void PaintSortMark(QPainter& painter, QRect& rect) const;
+    void PaintFocus(QPainter& painter) const;
+
+    const CGridData& m_data;
+    const CGridGeometry& m_geometry;
+    QPoint m_scroll;
+    const QPalette& m_palette;
+    QPalette::ColorGroup m_group;
+};
