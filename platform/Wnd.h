@@ -33,7 +33,7 @@ public:
     CRect GetClientRect() const;
     CRect GetWindowRect() const; // in the parent's coordinates
     void MoveWindow(const CRect& rect);
-    void Invalidate();
+    virtual void Invalidate();
     // Fills the window's background with the colour.
     void SetBackColor(COLORREF color);
     std::string GetWindowText() const;

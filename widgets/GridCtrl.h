@@ -124,8 +124,8 @@ public:
 
     // Window.
     // Repaints all cells. The cells live in an inner window that an update
-    // of the outer one does not reach, hence this stands in for CWnd's.
-    void Invalidate();
+    // of the outer one does not reach.
+    void Invalidate() override;
     bool RedrawRow(int row);
     bool RedrawCell(int row, int col);
     // The cell's rectangle in the window, and the cell at a point of the
