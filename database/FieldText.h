@@ -1,0 +1,50 @@
+#pragma once
+// Inside the database library only: how a recordset turns a column value
+// into GBK text. Numbers become plain decimal text, dates and times the
+// user's locale format (short date, time with seconds).
+#include <QLocale>
+#include <QString>
+#include <optional>
+#include <string>
+
+class QVariant;
+
+// What a column holds, as far as the conversion to text cares.
+enum class FieldKind { Text, Binary, Number, DateTime, Date, Time };
+
+inline bool IsDateKind(FieldKind kind) {
+    return kind == FieldKind::DateTime || kind == FieldKind::Date || kind == FieldKind::Time;
+}
+
+// SQLite: the kind that a declared column type gives, none for an
+// expression without a declared type.
+std::optional<FieldKind> KindFromDeclaredType(const char* declared);
+// The server: the kind of the type that Qt reports for a column.
+FieldKind KindFromMetaType(QMetaType type);
+
+class CFieldFormatter {
+public:
+    // Takes the formats of the default locale, which the user's settings give.
+    void Reset();
+
+    void AppendVariant(std::string& out, const QVariant& value, FieldKind kind);
+    // A date kept as text (SQLite): in the locale's format when it reads as
+    // one, else as it is.
+    void AppendStoredDate(std::string& out, const QString& text, FieldKind kind);
+
+    static void AppendInteger(std::string& out, long long value);
+    static void AppendReal(std::string& out, double value);
+
+private:
+    void AppendDateTime(std::string& out, const QDateTime& when);
+    void AppendDate(std::string& out, QDate day);
+    void AppendTime(std::string& out, QTime time);
+    void EnsureFormats();
+
+    QLocale m_locale;
+    QString m_dateFormat;
+    QString m_timeFormat;
+};
+
+// The value as a 32-bit integer; texts are read as atoi reads them.
+int VariantToInt(const QVariant& value);

@@ -1,0 +1,21 @@
+#pragma once
+// The host's side of the database: it opens the database that the module
+// works on, creates the tables on an empty database of either engine and
+// fills the embedded default with a demo directory on first start.
+#include <string>
+
+class CAdoDatabase;
+
+// The embedded SQLite file below the host folder.
+std::string DefaultConnectionString();
+
+// Opens the database (creating the host folder's data/ folder first), creates
+// the missing tables and the registration record 1, and seeds the embedded
+// default when it is empty. false: db is closed and error says why.
+bool OpenHostDatabase(CAdoDatabase& db, const std::string& connectionString, std::string& error);
+
+// The steps of OpenHostDatabase on an open database.
+bool CreateSchema(CAdoDatabase& db, std::string& error);
+// Seeds sites, categories and tasks when the three tables are empty; a
+// database with any of them filled is left as it is.
+bool SeedDemoData(CAdoDatabase& db, std::string& error);

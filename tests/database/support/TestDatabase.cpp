@@ -1,0 +1,69 @@
+#include "tests/database/support/TestDatabase.h"
+
+#include "database/AdoDatabase.h"
+#include "database/AdoRecordset.h"
+
+#include <QtGlobal>
+#include <atomic>
+#include <unistd.h>
+
+std::string PostgresConnectString() {
+    return qEnvironmentVariable("NIMBREL_PG_CONNECT").toStdString();
+}
+
+TestDatabase::TestDatabase(Engine engine) {
+    if (engine == Engine::SQLite) {
+        m_host.Write("data/.keep", "");
+        m_connect = "Provider=SQLite;Data Source=data/test.db";
+        return;
+    }
+    m_admin = PostgresConnectString();
+    if (m_admin.empty()) {
+        m_error = "NIMBREL_PG_CONNECT is not set: run the tests with `make test` or "
+                  "scripts/run-tests.sh, which start a PostgreSQL server";
+        return;
+    }
+    static std::atomic<int> counter{0};
+    m_name = "nimbrel_test_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+    CAdoDatabase admin;
+    if (!admin.Open(m_admin) || !admin.Execute("create database " + m_name)) {
+        m_error = "cannot create a test database: " + admin.GetLastError();
+        m_name.clear();
+        return;
+    }
+    m_connect = m_admin + ";Database=" + m_name;
+}
+
+TestDatabase::~TestDatabase() {
+    if (m_name.empty())
+        return;
+    CAdoDatabase admin;
+    if (admin.Open(m_admin))
+        admin.Execute("drop database if exists " + m_name + " with (force)");
+}
+
+std::vector<Row> ReadRows(CAdoDatabase& db, const std::string& sql) {
+    std::vector<Row> rows;
+    CAdoRecordset rs;
+    rs.SetConnection(db.GetConnection());
+    if (!rs.Open(sql)) {
+        ADD_FAILURE() << "cannot open " << Utf8(sql) << ": " << Utf8(rs.GetLastError());
+        return rows;
+    }
+    while (!rs.IsEOF()) {
+        Row row;
+        for (int i = 0; i < rs.GetFieldCount(); ++i) {
+            const char* value = rs.GetFieldValue(i);
+            row.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+        }
+        rows.push_back(std::move(row));
+        rs.MoveNext();
+    }
+    rs.Close();
+    return rows;
+}
+
+void ExecuteOrFail(CAdoDatabase& db, const std::string& sql) {
+    if (!db.Execute(sql))
+        ADD_FAILURE() << Utf8(sql) << ": " << Utf8(db.GetLastError());
+}

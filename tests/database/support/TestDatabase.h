@@ -1,0 +1,51 @@
+#pragma once
+// Fresh databases for tests that run on both engines: a SQLite file in a
+// temporary host folder, or a new database on the PostgreSQL server whose
+// connection string scripts/run-tests.sh exports as NIMBREL_PG_CONNECT.
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CAdoDatabase;
+
+enum class Engine { SQLite, PostgreSQL };
+
+// Test suites parameterised on Engine run once per engine; the PostgreSQL
+// instances carry the prefix "Postgres", which the test entries filter on.
+#define NIMBREL_ON_BOTH_ENGINES(Suite)                                                             \
+    INSTANTIATE_TEST_SUITE_P(Sqlite, Suite, ::testing::Values(Engine::SQLite));                    \
+    INSTANTIATE_TEST_SUITE_P(Postgres, Suite, ::testing::Values(Engine::PostgreSQL))
+
+// The server's connection string from the environment, empty when missing.
+std::string PostgresConnectString();
+
+class TestDatabase {
+public:
+    explicit TestDatabase(Engine engine);
+    ~TestDatabase();
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+
+    // Empty when the database is ready; otherwise why it is not.
+    const std::string& Error() const { return m_error; }
+    const std::string& ConnectionString() const { return m_connect; }
+    const TempHostFolder& HostFolder() const { return m_host; }
+
+private:
+    TempHostFolder m_host;
+    std::string m_connect;
+    std::string m_admin;
+    std::string m_name;
+    std::string m_error;
+};
+
+// Rows of a select, every value as text or nullopt for NULL; a failed open
+// adds a test failure.
+using Row = std::vector<std::optional<std::string>>;
+std::vector<Row> ReadRows(CAdoDatabase& db, const std::string& sql);
+
+// Runs a statement and adds a test failure with the database's error text.
+void ExecuteOrFail(CAdoDatabase& db, const std::string& sql);
