@@ -90,7 +90,6 @@ TEST_P(ClassTreeTest, WithoutTableNothingWithoutDatabaseOrRowsOnlyTheRoot) {
     m_tree.SetRootCaption("任务分类");
     ASSERT_EQ(m_tree.Load(), 1);
     EXPECT_EQ(Outline(), Lines{"任务分类 0"});
-    EXPECT_TRUE(m_tree.IsExpanded(m_tree.GetRootClassItem()));
     EXPECT_EQ(m_tree.AddChild(m_tree.GetRootClassItem(), "B"), nullptr);
 }
 
@@ -104,10 +103,8 @@ TEST_P(ClassTreeTest, LoadsDepthFirstInKeyOrderWithPathsFromTheRoot) {
     EXPECT_EQ(m_tree.GetItemImage(c), 0);
     EXPECT_FALSE(m_tree.IsExpanded(Child(root)));
     EXPECT_EQ(PathOf(c), "/Z/B/C/");
-    EXPECT_EQ(PathOf(Child(root, 1)), "/K/");
     EXPECT_EQ(PathOf(root), "/");
     EXPECT_EQ(PathOf(nullptr), "");
-    EXPECT_EQ(PathOf(TVI_ROOT), "");
 }
 
 TEST_P(ClassTreeTest, AddingStoresNextKeyAndPathAndAppendsTheItem) {
@@ -128,8 +125,6 @@ TEST_P(ClassTreeTest, AddingStoresNextKeyAndPathAndAppendsTheItem) {
     EXPECT_EQ(m_tree.GetSelectedItem(), Child(root));
     EXPECT_FALSE(m_tree.IsExpanded(d));
     EXPECT_EQ(PathOf(e), "/A/it's 分类/");
-    ASSERT_EQ(m_tree.Load(), 1);
-    EXPECT_EQ(Outline(), expected);
 
     ExecuteOrFail(m_db, "drop table NimbrelClass");
     m_script.ExpectBox(IDOK);
@@ -192,15 +187,9 @@ TEST_P(ClassTreeTest, AFailedSelectShowsTheRecordsetError) {
 }
 
 TEST_P(ClassTreeTest, HostileRowsLoadAndCyclesEnd) {
-    Insert({{0, 0, "own parent"},
-            {1, 0, "A"},
-            {2, 2, "own parent"},
-            {3, 4, "cycle"},
-            {4, 3, "cycle"},
-            {5, 99, "orphan"},
-            {6, 0, ""},
-            {7, 1, "it's \"q\""},
-            {8, 6, "x"}});
+    // Own parent at the top and below, a cycle, an orphan, an empty name, quotes.
+    Insert({{0, 0, "o"}, {1, 0, "A"}, {2, 2, "o"}, {3, 4, "c"}, {4, 3, "c"}, {5, 99, "o"}});
+    Insert({{6, 0, ""}, {7, 1, "it's \"q\""}, {8, 6, "x"}});
     ASSERT_EQ(m_tree.Load(), 1);
     EXPECT_EQ(Outline(), (Lines{"/ 0", "  A 1", "    it's \"q\" 7", "   6", "    x 8"}));
     EXPECT_EQ(PathOf(Child(Child(m_tree.GetRootClassItem(), 1))), "//x/");
