@@ -21,6 +21,7 @@ struct Table {
     const char* name;
     Key key;
     const char* columns;
+    const char* indexed = nullptr; // a column looked up often, given an index
 };
 
 const Table kTables[] = {
@@ -30,7 +31,9 @@ const Table kTables[] = {
      "TaskStatus integer default 0,CreateTime timestamp,LastTime timestamp,"
      "TotalCount integer default 0,Progress integer default 0,SuccessCount integer default 0,"
      "ErrorCount integer default 0,FDStatus integer default 0,SiteName text"},
-    {"NimbrelClass", Key::ByModule, "ParentId integer default 0,Name text,ClassPath text"},
+    // The category tree reads each category's children by ParentId.
+    {"NimbrelClass", Key::ByModule, "ParentId integer default 0,Name text,ClassPath text",
+     "ParentId"},
     {"SiteData", Key::ByDatabase,
      "Name text,Score integer default 0,UserName text,UserPass text,RegisterStatus text,"
      "Homepage text,IsSelected integer default 0,NeedRegister integer default 0,"
@@ -193,6 +196,11 @@ bool CreateSchema(CAdoDatabase& db, std::string& error) {
         const std::string sql = std::string("create table ") + table.name + " (" +
                                 KeyColumn(db, table.key) + "," + table.columns + ")";
         if (!Run(db, sql, error))
+            return false;
+        if (table.indexed &&
+            !Run(db, std::string("create index ") + table.name + table.indexed + " on " +
+                         table.name + "(" + table.indexed + ")",
+                 error))
             return false;
     }
     if (CountRows(db, "RegisterUser", " where KeyId=1") == 0)
