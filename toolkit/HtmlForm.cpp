@@ -264,8 +264,8 @@ void CHtmlForm::AddInput(CHtmlScanner& scanner, std::size_t pos, BuildState& sta
     const std::string type = AttributeText(scanner, pos, "type");
     const std::string value = AttributeText(scanner, pos, "value");
     const std::string size = AttributeText(scanner, pos, "size");
-    const int width =
-        size.empty() ? kDefaultInputWidth : kPixelsPerInputSize * BoundedNumber(size, kMaxInputSize);
+    const int width = size.empty() ? kDefaultInputWidth
+                                   : kPixelsPerInputSize * BoundedNumber(size, kMaxInputSize);
     const int flags = CellFlags(scanner, pos);
 
     const int id = state.NextId();
@@ -309,7 +309,8 @@ void CHtmlForm::AddCheckBox(CRowLayout::Row* row, const std::string& caption, in
 
 void CHtmlForm::AddTextArea(CHtmlScanner& scanner, std::size_t pos, BuildState& state) {
     const int id = state.NextId();
-    QWidget* box = m_layout.AddMultiLineEdit(state.row, id, kTextAreaWidth, CellFlags(scanner, pos));
+    QWidget* box =
+        m_layout.AddMultiLineEdit(state.row, id, kTextAreaWidth, CellFlags(scanner, pos));
     // A stretching box fills the taller row; a fixed one keeps the height the
     // row had when it was added.
     const std::string rows = AttributeText(scanner, pos, "rows");

@@ -80,8 +80,8 @@ private:
     void AddInput(CHtmlScanner& scanner, std::size_t pos, BuildState& state);
     void AddTextArea(CHtmlScanner& scanner, std::size_t pos, BuildState& state);
     void AddSelect(CHtmlScanner& scanner, std::size_t pos, BuildState& state);
-    void AddCheckBox(CRowLayout::Row* row, const std::string& caption, int id, int width,
-                     int flags, const BuildState& state);
+    void AddCheckBox(CRowLayout::Row* row, const std::string& caption, int id, int width, int flags,
+                     const BuildState& state);
     std::string Record(int id) const;
     // The section of the first record named name; empty when there is none.
     std::string FindRecord(const std::string& name);

@@ -138,8 +138,7 @@ int CInputDialog::AddField(const std::string& section, int id) {
     if (GbkEqualNoCase(type, "COMBOBOX")) {
         CRowLayout::Row* row = m_layout.AddRow(kRowHeight, kFixed);
         m_layout.AddLabel(row, caption, 0, kCaptionWidth, kFixed);
-        const std::vector<std::string> choices =
-            Lines(m_document.GetString(section, "ValueList"));
+        const std::vector<std::string> choices = Lines(m_document.GetString(section, "ValueList"));
         SetControlText(m_layout.AddComboChoices(row, choices, true, id, kFieldWidth, kStretch),
                        value);
         return kRowHeight;
