@@ -189,6 +189,22 @@ QWidget* CRowLayout::AddCombo(Row* row, const std::string& choices, int id, int 
     return AddControl(row, combo, id, width, flags);
 }
 
+QWidget* CRowLayout::AddComboChoices(Row* row, const std::vector<std::string>& choices,
+                                     bool editable, int id, int width, int flags) {
+    QWidget* parent = ParentWidget();
+    if (!parent || !row)
+        return nullptr;
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(editable);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setFocusPolicy(Qt::StrongFocus);
+    combo->resize(100, 200); // until the first Arrange
+    for (const std::string& choice : choices)
+        combo->addItem(FromGbk(choice));
+    combo->setCurrentIndex(-1);
+    return AddControl(row, combo, id, width, flags);
+}
+
 QWidget* CRowLayout::AddButton(Row* row, const std::string& caption, int id, int width, int flags) {
     QWidget* parent = ParentWidget();
     if (!parent || !row)

@@ -58,6 +58,10 @@ public:
     QWidget* AddEdit(Row* row, int id, int width, int flags);
     // A drop-down list to pick from; every ";" in choices ends one choice.
     QWidget* AddCombo(Row* row, const std::string& choices, int id, int width, int flags);
+    // A combo box with the choices as given, none split or sorted, and no
+    // choice made; an editable one also takes a text the user types.
+    QWidget* AddComboChoices(Row* row, const std::vector<std::string>& choices, bool editable,
+                             int id, int width, int flags);
     QWidget* AddButton(Row* row, const std::string& caption, int id, int width, int flags);
     // A multi-line edit box that takes Enter as a line break.
     QWidget* AddMultiLineEdit(Row* row, int id, int width, int flags);
@@ -88,6 +92,9 @@ public:
     void SetCellGap(int gap) { m_cellGap = gap; }
     int GetCellGap() const { return m_cellGap; }
     int Height() const { return m_height; }
+    // Cells added later take the new height as their nominal height; cells
+    // already in the row keep theirs.
+    void SetHeight(int height) { m_height = height; }
     int Flags() const { return m_flags; }
     int CellCount() const { return int(m_cells.size()); }
     CRowLayout* Layout() const { return m_layout; }
