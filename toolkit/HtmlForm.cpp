@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Controls.h"
+#include "toolkit/FormDocument.h"
 #include "platform/HostFolder.h"
 #include "platform/SysColor.h"
 #include "toolkit/HtmlScanner.h"
@@ -146,15 +147,7 @@ bool CHtmlForm::OnInitDialog() {
 }
 
 void CHtmlForm::OnOK() {
-    std::vector<std::string> sections;
-    m_document.GetSectionNames(sections);
-    for (const std::string& section : sections) {
-        if (section == kParameters)
-            continue;
-        const int id = m_document.GetInt(section, "ControlId");
-        if (id >= 1)
-            m_document.SetString(section, "Value", GetDlgItemText(id));
-    }
+    StoreControlTexts(m_document, *this);
     EndDialog(IDOK);
 }
 

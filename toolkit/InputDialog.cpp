@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Controls.h"
+#include "toolkit/FormDocument.h"
 
 #include <QWidget>
 
@@ -68,15 +69,7 @@ bool CInputDialog::OnInitDialog() {
 }
 
 void CInputDialog::OnOK() {
-    std::vector<std::string> sections;
-    m_document.GetSectionNames(sections);
-    for (const std::string& section : sections) {
-        if (section == kParameters)
-            continue;
-        const int id = m_document.GetInt(section, "ControlId");
-        if (id >= 1)
-            m_document.SetString(section, "Value", GetDlgItemText(id));
-    }
+    StoreControlTexts(m_document, *this);
     EndDialog(IDOK);
 }
 
