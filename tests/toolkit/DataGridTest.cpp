@@ -351,6 +351,24 @@ TEST_P(DataGridFill, PagesOfTwoHundredOutOf450Records) {
         EXPECT_EQ(Grid().GetDefaultMargin(kind), 2);
 }
 
+TEST_P(DataGridFill, LargePagesKeepEveryRecordInOrder) {
+    AddSites(1500);
+    m_binding.SetOrder(" order by KeyId");
+    m_binding.SetPageSize(1200);
+    ASSERT_EQ(m_binding.Fill(&m_db), 1) << Utf8(m_binding.GetLastError());
+    ASSERT_EQ(Grid().GetRowCount(), 1201);
+    for (int row = 1; row <= 1200; ++row) {
+        ASSERT_EQ(Grid().GetItemText(row, 0), std::to_string(row)) << "row " << row;
+        ASSERT_EQ(Grid().GetItemText(row, 2), "站点" + std::to_string(row)) << "row " << row;
+    }
+    m_binding.SetPageIndex(1);
+    ASSERT_EQ(m_binding.Fill(&m_db), 1);
+    ASSERT_EQ(Grid().GetRowCount(), 301);
+    EXPECT_EQ(Grid().GetItemText(1, 0), "1201");
+    EXPECT_EQ(Grid().GetItemText(300, 3), "1500");
+    EXPECT_EQ(Grid().GetRowHeight(300), 20);
+}
+
 TEST_P(DataGridFill, ValuesAsTextWithNullEmptyAndTheFilterApplied) {
     AddSites(14);
     m_binding.AddCondition(" Score>=6 ");
