@@ -40,7 +40,7 @@ std::vector<std::string> SplitAtCommas(const std::string& text) {
 }
 
 // Rows on their way from the records into the grid, many at a time: one
-// batch of appended rows costs the grid far less than a row and eight texts
+// batch of appended rows costs the grid far less than a row and its texts
 // set one by one. The texts lie one after the other in one buffer that keeps
 // its size from batch to batch.
 class CRowBatch {
