@@ -124,6 +124,10 @@ int CGridCtrl::InsertRow(const std::string& heading, int index) {
     return row;
 }
 
+int CGridCtrl::AppendRows(const std::vector<std::string_view>& texts, int columns, int height) {
+    return m_impl->data.Model().AppendRows(texts, columns, height);
+}
+
 bool CGridCtrl::DeleteRow(int row) {
     return m_impl->data.Model().RemoveRow(row);
 }

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QPixmap;
@@ -46,6 +47,11 @@ public:
     // for an index inside the fixed rows or not below the row count. Clears
     // the selection; a grid without columns gets one column first.
     int InsertRow(const std::string& heading, int index = -1);
+    // Appends rows in one batch, for fills of many rows: texts holds their
+    // cells one row after the other, columns of them per row (cells past the
+    // grid's columns are dropped); each row gets the height (-1: default).
+    // Gives the first new row, or -1 for columns below 1 or a bad height.
+    int AppendRows(const std::vector<std::string_view>& texts, int columns, int height = -1);
     bool DeleteRow(int row);
     void DeleteNonFixedRows();
 

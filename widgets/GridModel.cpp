@@ -246,6 +246,41 @@ bool CGridModel::InsertRow(int row) {
     return true;
 }
 
+int CGridModel::AppendRows(const std::vector<std::string_view>& texts, int columns, int height) {
+    if (columns < 1 || height < -1)
+        return -1;
+    const int first = RowCount();
+    const std::size_t count = (texts.size() + size_t(columns) - 1) / size_t(columns);
+    if (count == 0)
+        return first;
+    const std::size_t stored = size_t(std::min(columns, ColumnCount()));
+    beginInsertRows(QModelIndex(), first, first + int(count) - 1);
+    m_rows.resize(m_rows.size() + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t begin = i * size_t(columns);
+        // Trailing empty cells are not stored, as SetText leaves them.
+        std::size_t cells = std::min(stored, texts.size() - begin);
+        while (cells > 0 && texts[begin + cells - 1].empty())
+            --cells;
+        char prefix[kMaxPrefixBytes];
+        std::size_t bytes = 0;
+        for (std::size_t c = 0; c < cells; ++c)
+            bytes +=
+                size_t(EncodeLength(texts[begin + c].size(), prefix)) + texts[begin + c].size();
+        Row& row = m_rows[size_t(first) + i];
+        row.height = height;
+        row.texts.reserve(bytes);
+        for (std::size_t c = 0; c < cells; ++c) {
+            const std::string_view text = texts[begin + c];
+            row.texts.append(prefix, size_t(EncodeLength(text.size(), prefix)));
+            row.texts.append(text);
+        }
+    }
+    endInsertRows();
+    Q_EMIT geometryChanged();
+    return first;
+}
+
 bool CGridModel::RemoveRow(int row) {
     if (row < 0 || row >= RowCount())
         return false;

@@ -48,6 +48,11 @@ public:
     bool SetFixedColumnCount(int count);
     // Inserts an empty row before row; row == RowCount() appends.
     bool InsertRow(int row);
+    // Appends (texts.size() + columns - 1) / columns rows in one batch, their
+    // cells one row after the other (cells past the column count are
+    // dropped), each row of the given height. Gives the first new row, or
+    // -1 for columns below 1 or a height below -1.
+    int AppendRows(const std::vector<std::string_view>& texts, int columns, int height);
     bool RemoveRow(int row);
 
     // Cells.

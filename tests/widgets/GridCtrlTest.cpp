@@ -171,6 +171,30 @@ TEST_F(GridTest, InsertRowShiftsRowsAndRefusesIndexesOutsideTheDataRows) {
     EXPECT_EQ(bare.GetItemText(0, 0), "k");
 }
 
+TEST_F(GridTest, RowsAppendedInABatchHoldTheirTextsAndHeight) {
+    FillKeys(1, 3);
+    const std::string longText(200, 'L');
+    // Rows of four cells on a grid of three columns: the fourth is dropped.
+    const std::vector<std::string_view> texts = {"2",      "", "中文", "dropped", "3",
+                                                 longText, "", "",     "4"};
+    EXPECT_EQ(m_grid.AppendRows(texts, 4, 20), 2);
+    ASSERT_EQ(m_grid.GetRowCount(), 5);
+    EXPECT_EQ(Column(m_grid, 0), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(Column(m_grid, 1), (std::vector<std::string>{"a1", "", longText, ""}));
+    EXPECT_EQ(Column(m_grid, 2), (std::vector<std::string>{"", "中文", "", ""}));
+    EXPECT_EQ(m_grid.GetRowHeight(2), 20);
+    EXPECT_EQ(m_grid.GetRowHeight(4), 20);
+
+    // Appended rows behave like any other: texts can change afterwards.
+    m_grid.SetItemText(3, 2, "later");
+    EXPECT_EQ(m_grid.GetItemText(3, 1), longText);
+    EXPECT_EQ(m_grid.GetItemText(3, 2), "later");
+    EXPECT_EQ(m_grid.AppendRows({}, 3), 5);
+    EXPECT_EQ(m_grid.AppendRows(texts, 0), -1);
+    EXPECT_EQ(m_grid.AppendRows(texts, 3, -2), -1);
+    EXPECT_EQ(m_grid.GetRowCount(), 5);
+}
+
 TEST_F(GridTest, DeletingRowsKeepsTheHeader) {
     Fill({}, 3);
     m_grid.DeleteNonFixedRows();
@@ -532,6 +556,7 @@ TEST_F(GridTest, ModelKeepsItemModelRulesThroughAllChanges) {
         m_grid.SetItemState(5, 1, kGridCellReadOnly);
         m_grid.Model()->setData(m_grid.Model()->index(4, 1), QStringLiteral("edited"));
         m_grid.SetRowCount(40);
+        m_grid.AppendRows({"a", "b", "c"}, 2, 20);
         m_grid.DeleteNonFixedRows();
     }
     qInstallMessageHandler(previous);
