@@ -30,32 +30,20 @@ std::string Save(const TempHostFolder& folder, const std::string& name, const ch
 } // namespace
 
 TEST(Picture, TheFirstExtensionFoundAfterTheFirstCharacterChoosesTheLoader) {
-    const std::pair<const char*, EPictureKind> kinds[] = {{"images/Item.gif", EPictureKind::Gif},
-                                                          {"a.bmp.jpg", EPictureKind::Bitmap},
-                                                          {"a.gif.ico", EPictureKind::Icon},
-                                                          {"a.jpeg.gif", EPictureKind::Jpeg},
-                                                          {"images/item", EPictureKind::None},
-                                                          {"picture.png", EPictureKind::None},
-                                                          {".gif", EPictureKind::None}};
-    for (const auto& [path, kind] : kinds)
-        EXPECT_EQ(PictureKind(path), kind) << path;
+    std::string kinds; // None, Bitmap, Icon, Jpeg, Gif
+    for (const char* path : {"images/Item.gif", "a.bmp.jpg", "a.gif.ico", "a.jpeg.gif",
+                             "images/item", "picture.png", ".gif"})
+        kinds += "NBIJG"[int(PictureKind(path))];
+    EXPECT_EQ(kinds, "GBIJNNN");
 
     // A bitmap's path is read as BMP only, the others by their content.
     TempHostFolder folder;
     EXPECT_TRUE(LoadPictureBitmap(Save(folder, "a.bmp.jpg", "JPEG"), kGreen).IsNull());
-    EXPECT_TRUE(LoadPictureBitmap(Save(folder, "c.png", "PNG"), kGreen).IsNull());
     EXPECT_EQ(LoadPictureBitmap(Save(folder, "图片.gif", "PNG"), kGreen).GetPixel(3, 3),
               RGB(0, 0, 255));
 }
 
-TEST(Picture, GifTransparencyTakesTheFillColourAndBitmapGreysTheDesktop3DColours) {
-    CBitmap folder = LoadPictureBitmap(kFolderGif, kGreen);
-    ASSERT_EQ(QSize(folder.Width(), folder.Height()), QSize(16, 16));
-    EXPECT_EQ(folder.GetPixel(0, 0), kGreen);
-    EXPECT_EQ(folder.GetPixel(6, 9), kFolderYellow);
-    CBitmap unfilled = LoadPictureBitmap(kFolderGif, CLR_NONE); // stays transparent
-    EXPECT_EQ(qAlpha(BitmapImage(unfilled).pixel(0, 0)), 0);
-
+TEST(Picture, BitmapGreysBecomeTheDesktop3DColours) {
     TempHostFolder host;
     const QRgb greys[] = {qRgb(128, 128, 128), qRgb(192, 192, 192), qRgb(223, 223, 223),
                           qRgb(192, 192, 191)};
@@ -72,7 +60,7 @@ TEST(Picture, GifTransparencyTakesTheFillColourAndBitmapGreysTheDesktop3DColours
 TEST(Picture, APictureWithAPhysicalSizeIsScaledToTheScreenResolution) {
     TempHostFolder folder;
     QImage image(40, 20, QImage::Format_RGB32);
-    image.fill(QColor(0, 160, 0));
+    image.fill(Qt::green);
     image.setDotsPerMeterX(7559); // 192 dots per inch
     image.setDotsPerMeterY(7559);
     CBitmap bitmap = LoadPictureBitmap(Save(folder, "fine.jpg", "JPEG", image), kGreen);
@@ -80,17 +68,19 @@ TEST(Picture, APictureWithAPhysicalSizeIsScaledToTheScreenResolution) {
     EXPECT_EQ(bitmap.Width(), qRound(40 * screen->logicalDotsPerInchX() / 192));
     EXPECT_EQ(bitmap.Height(), qRound(20 * screen->logicalDotsPerInchY() / 192));
     EXPECT_NE(bitmap.Width(), 40);
-    EXPECT_NEAR(GetGValue(bitmap.GetPixel(bitmap.Width() / 2, bitmap.Height() / 2)), 160, 8);
 }
 
-TEST(Picture, AHolderLoadsOnceOverItsDefaultFillAndIgnoresFurtherLoads) {
+TEST(Picture, GifTransparencyTakesTheFillAndAHolderIgnoresFurtherLoads) {
     CBitmapHolder holder(RGB(255, 0, 255));
     EXPECT_EQ(holder.LoadFromFile(NIMBREL_INSTALL_DATA "/images/missing.gif"), 0);
-    EXPECT_EQ(holder.LoadFromFile(kFolderGif), 1);
+    EXPECT_EQ(holder.LoadFromFile(kFolderGif), 1); // over the holder's own fill
     EXPECT_EQ(holder.LoadFromFile(kItemGif, kGreen), 0);
+    ASSERT_EQ(QSize(holder.Bitmap().Width(), holder.Bitmap().Height()), QSize(16, 16));
     EXPECT_EQ(holder.Bitmap().GetPixel(0, 0), RGB(255, 0, 255));
     EXPECT_EQ(holder.Bitmap().GetPixel(6, 9), kFolderYellow);
     holder.DeleteObject();
     EXPECT_EQ(holder.LoadFromFile(kFolderGif, kGreen), 1);
     EXPECT_EQ(holder.Bitmap().GetPixel(0, 0), kGreen);
+    CBitmap unfilled = LoadPictureBitmap(kFolderGif, CLR_NONE); // stays transparent
+    EXPECT_EQ(qAlpha(BitmapImage(unfilled).pixel(0, 0)), 0);
 }

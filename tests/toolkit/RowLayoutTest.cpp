@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kFixed = CRowLayout::kFixed;
 constexpr int kStretch = CRowLayout::kStretch;
+constexpr int kFixedWidth = CRowLayout::kFixedWidth;
 using Commands = std::vector<std::pair<int, int>>;
 
 class FormWnd : public CWnd {
@@ -40,36 +41,32 @@ protected:
 } // namespace
 
 TEST_F(RowLayoutTest, StretchingCellsShareTheFreeWidthAndTheLastTakesTheRest) {
-    struct Case {
-        int width, rowFlags;
-        std::vector<std::pair<int, int>> cells; // nominal width, flags
-        std::vector<QRect> expected;
+    struct Cell {
+        int nominal, flags, x, width; // the last two as placed, each as high as the row
     };
-    const Case cases[] = {
+    const std::pair<int, std::vector<Cell>> cases[] = {
         // 460 nominal + 4 gaps = 468; 232 free, 116 for each stretching cell.
         {700,
-         kFixed,
-         {{80, kFixed}, {100, kStretch}, {80, kFixed}, {200, kStretch}},
-         {{2, 2, 80, 20}, {84, 2, 216, 20}, {302, 2, 80, 20}, {384, 2, 316, 20}}},
+         {{80, kFixedWidth, 2, 80},
+          {100, 0, 84, 216},
+          {80, kFixedWidth, 302, 80},
+          {200, 0, 384, 316}}},
         // 30 nominal + 3 gaps: 10 free, truncated shares 3 and 3, the rest 4.
-        {46,
-         kFixed,
-         {{10, kStretch}, {10, kStretch}, {10, kStretch}},
-         {{2, 2, 13, 20}, {17, 2, 13, 20}, {32, 2, 14, 20}}},
-        // A single item, here in a stretching row, adds no gap: the whole size, one gap in.
-        {300, kStretch, {{100, kStretch}}, {{2, 2, 300, 200}}},
+        {46, {{10, 0, 2, 13}, {10, 0, 17, 13}, {10, 0, 32, 14}}},
+        // A single item adds no gap: the whole width, one gap in.
+        {300, {{100, 0, 2, 300}}},
         // No free space: nominal sizes, past the edge.
-        {50, kFixed, {{80, kFixed}, {100, kStretch}}, {{2, 2, 80, 20}, {84, 2, 100, 20}}},
-    };
-    for (const Case& c : cases) {
+        {50, {{80, kFixedWidth, 2, 80}, {100, 0, 84, 100}}}};
+    for (const auto& [width, cells] : cases) {
         m_layout.Clear();
-        CRowLayout::Row* row = m_layout.AddRow(20, c.rowFlags);
+        CRowLayout::Row* row = m_layout.AddRow(20, kStretch);
         std::vector<QWidget*> edits;
-        for (const auto& [width, flags] : c.cells)
-            edits.push_back(Edit(row, width, flags));
-        m_layout.Arrange(c.width, 200);
+        for (const Cell& cell : cells)
+            edits.push_back(Edit(row, cell.nominal, cell.flags));
+        m_layout.Arrange(width, 200);
         for (size_t i = 0; i < edits.size(); ++i)
-            EXPECT_EQ(edits[i]->geometry(), c.expected[i]) << "width " << c.width << " cell " << i;
+            EXPECT_EQ(edits[i]->geometry(), QRect(cells[i].x, 2, cells[i].width, 200))
+                << "width " << width << " cell " << i;
     }
 }
 
@@ -81,7 +78,7 @@ TEST_F(RowLayoutTest, RowsStretchByTheSameRuleAndCellsFollowTheirFlags) {
     m_layout.AddCell(row, nullptr, 10, kFixed);
     QWidget* fixedHigh = Edit(row, 40, CRowLayout::kFixedHeight);
     QWidget* combo = m_layout.AddCombo(row, "A;B", 6009, 40, kStretch);
-    QWidget* tall = Edit(row, 40, CRowLayout::kFixedWidth);
+    QWidget* tall = Edit(row, 40, kFixedWidth);
     m_layout.Arrange(240, 128);
     // Rows: 48 nominal, so the stretching row is 100 high at y 28.
     // Cells: 130 nominal + 20 gap, 90 free: 45 for each stretching cell.
