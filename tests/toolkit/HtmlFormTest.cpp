@@ -1,6 +1,5 @@
 #include "toolkit/HtmlForm.h"
 
-#include "platform/CodePage.h"
 #include "platform/SysColor.h"
 #include "tests/toolkit/DialogScript.h"
 
