@@ -1,11 +1,12 @@
-// Statement builders, their round trip through both engines, and the highest key.
+// Execute, the statement builders, their round trip through both engines and
+// the highest key.
 #include "database/SqlStatement.h"
 #include "database/AdoDatabase.h"
 #include "tests/database/support/TestDatabase.h"
 
 namespace {
 
-TEST(SqlStatementTest, InsertText) {
+TEST(SqlStatementTest, InsertAndUpdateTexts) {
     CSqlInsert insert;
     insert.SetTableName("SiteData");
     EXPECT_EQ(insert.BuildSql(), "") << "no field, no statement";
@@ -17,21 +18,16 @@ TEST(SqlStatementTest, InsertText) {
     insert.SetText("Comment", "");
     EXPECT_EQ(insert.BuildSql(), "insert into SiteData(Comment,Score,UserName,UserPass) "
                                  "values ('',-5,'a''b''c','p')");
-}
 
-TEST(SqlStatementTest, UpdateText) {
     CSqlUpdate update;
     update.SetTableName("SiteData");
     update.AddWhere(" Keyid=12 ");
     EXPECT_EQ(update.BuildSql(), "");
-    update.SetText("UserName", "u");
-    update.SetText("UserPass", "p");
-    update.SetText("Comment", "");
-    EXPECT_EQ(update.BuildSql(),
-              "update SiteData set Comment ='',UserName ='u',UserPass ='p' where  Keyid=12 ");
+    update.SetNumber("x", 1);
     update.AddWhere(" ClassPath like '/A%' ");
-    update.SetNumber("UserName", 7);
-    EXPECT_EQ(update.BuildSql(), "update SiteData set Comment ='',UserName =7,UserPass ='p' "
+    update.SetText("Comment", "");
+    update.SetText("UserName", "it's");
+    EXPECT_EQ(update.BuildSql(), "update SiteData set Comment ='',UserName ='it''s',x =1 "
                                  "where  Keyid=12  and  ClassPath like '/A%' ");
     CSqlUpdate all;
     all.SetTableName("T");
@@ -39,18 +35,23 @@ TEST(SqlStatementTest, UpdateText) {
     EXPECT_EQ(all.BuildSql(), "update T set x =1");
 }
 
-class StatementRoundTripTest : public ::testing::TestWithParam<Engine> {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(m_test.Error(), "");
-        ASSERT_TRUE(m_db.Open(m_test.ConnectionString())) << Utf8(m_db.GetLastError());
-        ExecuteOrFail(m_db, "create table Note (KeyId integer, Body text)");
-    }
-    TestDatabase m_test{GetParam()};
-    CAdoDatabase m_db;
-};
+class StatementTest : public OpenedDatabaseTest {};
 
-TEST_P(StatementRoundTripTest, TextComesBackByteForByte) {
+TEST_P(StatementTest, ExecuteResultsTextRoundTripAndHighestKey) {
+    ExecuteOrFail(m_db, "create table Note (KeyId integer, Body text)");
+    EXPECT_EQ(GetMaxKeyId(&m_db, "Note"), 0);
+    EXPECT_EQ(m_db.GetProvider(), GetParam() == Engine::SQLite ? "SQLite" : "PostgreSQL");
+    long affected = -2;
+    EXPECT_EQ(m_db.Execute("insert into Note(KeyId,Body) values (1,'a')", &affected), 1);
+    EXPECT_EQ(affected, 1);
+    EXPECT_EQ(m_db.Execute("update Note set Body='b' where KeyId=99", &affected), 1)
+        << "an update that matches nothing succeeds";
+    EXPECT_EQ(affected, 0);
+    EXPECT_EQ(m_db.Execute("updat Note set Body='c'"), 0);
+    EXPECT_TRUE(Contains(m_db.GetLastError(), "syntax")) << Utf8(m_db.GetLastError());
+    EXPECT_EQ(m_db.Execute(""), 0) << "an empty statement (a builder without fields) fails";
+    EXPECT_NE(m_db.GetLastError(), "");
+
     // Characters whose second GBK byte is a backslash: 0x81 0x5C and 0x9C 0x5C.
     const std::string texts[] = {
         "it's 'quoted' ''twice''",
@@ -64,24 +65,14 @@ TEST_P(StatementRoundTripTest, TextComesBackByteForByte) {
     for (const std::string& text : texts) {
         CSqlInsert insert;
         insert.SetTableName("Note");
-        insert.SetNumber("KeyId", ++key);
-        insert.SetText("Body", "placeholder");
+        insert.SetNumber("KeyId", key += 2);
+        insert.SetText("Body", text);
         ASSERT_EQ(m_db.Execute(insert.BuildSql()), 1) << Utf8(m_db.GetLastError());
-        CSqlUpdate update;
-        update.SetTableName("Note");
-        update.SetText("Body", text);
-        update.AddWhere(" KeyId=" + std::to_string(key));
-        ASSERT_EQ(m_db.Execute(update.BuildSql()), 1) << Utf8(m_db.GetLastError());
         EXPECT_EQ(ReadRows(m_db, "select Body from Note where KeyId=" + std::to_string(key)),
                   std::vector<Row>{{text}})
             << Utf8(text);
     }
-}
-
-TEST_P(StatementRoundTripTest, HighestKey) {
-    EXPECT_EQ(GetMaxKeyId(&m_db, "Note"), 0);
-    for (int key : {3, 17, 9})
-        ExecuteOrFail(m_db, "insert into Note(KeyId) values (" + std::to_string(key) + ")");
+    ExecuteOrFail(m_db, "insert into Note(KeyId) values (17),(9)");
     EXPECT_EQ(GetMaxKeyId(&m_db, "Note"), 17);
     EXPECT_EQ(GetMaxKeyId(&m_db, "Missing"), -1);
     EXPECT_EQ(GetMaxKeyId(nullptr, "Note"), -1);
@@ -89,6 +80,6 @@ TEST_P(StatementRoundTripTest, HighestKey) {
     EXPECT_EQ(GetMaxKeyId(&closed, "Note"), -1);
 }
 
-NIMBREL_ON_BOTH_ENGINES(StatementRoundTripTest);
+NIMBREL_ON_BOTH_ENGINES(StatementTest);
 
 } // namespace

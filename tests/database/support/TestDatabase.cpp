@@ -7,17 +7,13 @@
 #include <atomic>
 #include <unistd.h>
 
-std::string PostgresConnectString() {
-    return qEnvironmentVariable("NIMBREL_PG_CONNECT").toStdString();
-}
-
 TestDatabase::TestDatabase(Engine engine) {
     if (engine == Engine::SQLite) {
         m_host.Write("data/.keep", "");
         m_connect = "Provider=SQLite;Data Source=data/test.db";
         return;
     }
-    m_admin = PostgresConnectString();
+    m_admin = qEnvironmentVariable("NIMBREL_PG_CONNECT").toStdString();
     if (m_admin.empty()) {
         m_error = "NIMBREL_PG_CONNECT is not set: run the tests with `make test` or "
                   "scripts/run-tests.sh, which start a PostgreSQL server";
@@ -42,28 +38,37 @@ TestDatabase::~TestDatabase() {
         admin.Execute("drop database if exists " + m_name + " with (force)");
 }
 
+void OpenedDatabaseTest::SetUp() {
+    ASSERT_EQ(m_test.Error(), "");
+    ASSERT_TRUE(m_db.Open(m_test.ConnectionString())) << Utf8(m_db.GetLastError());
+}
+
+void OpenedDatabaseTest::Open(CAdoRecordset& rs, const std::string& sql) {
+    rs.SetConnection(m_db.GetConnection());
+    ASSERT_EQ(rs.Open(sql), 1) << Utf8(sql) << ": " << Utf8(rs.GetLastError());
+}
+
 std::vector<Row> ReadRows(CAdoDatabase& db, const std::string& sql) {
     std::vector<Row> rows;
     CAdoRecordset rs;
     rs.SetConnection(db.GetConnection());
-    if (!rs.Open(sql)) {
+    if (!rs.Open(sql))
         ADD_FAILURE() << "cannot open " << Utf8(sql) << ": " << Utf8(rs.GetLastError());
-        return rows;
-    }
-    while (!rs.IsEOF()) {
-        Row row;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        Row& row = rows.emplace_back();
         for (int i = 0; i < rs.GetFieldCount(); ++i) {
             const char* value = rs.GetFieldValue(i);
             row.push_back(value ? std::optional<std::string>(value) : std::nullopt);
         }
-        rows.push_back(std::move(row));
-        rs.MoveNext();
     }
-    rs.Close();
     return rows;
 }
 
 void ExecuteOrFail(CAdoDatabase& db, const std::string& sql) {
     if (!db.Execute(sql))
         ADD_FAILURE() << Utf8(sql) << ": " << Utf8(db.GetLastError());
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }

@@ -2,6 +2,7 @@
 // Fresh databases for tests that run on both engines: a SQLite file in a
 // temporary host folder, or a new database on the PostgreSQL server whose
 // connection string scripts/run-tests.sh exports as NIMBREL_PG_CONNECT.
+#include "database/AdoDatabase.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-class CAdoDatabase;
+class CAdoRecordset;
 
 enum class Engine { SQLite, PostgreSQL };
 
@@ -19,15 +20,10 @@ enum class Engine { SQLite, PostgreSQL };
     INSTANTIATE_TEST_SUITE_P(Sqlite, Suite, ::testing::Values(Engine::SQLite));                    \
     INSTANTIATE_TEST_SUITE_P(Postgres, Suite, ::testing::Values(Engine::PostgreSQL))
 
-// The server's connection string from the environment, empty when missing.
-std::string PostgresConnectString();
-
 class TestDatabase {
 public:
     explicit TestDatabase(Engine engine);
     ~TestDatabase();
-    TestDatabase(const TestDatabase&) = delete;
-    TestDatabase& operator=(const TestDatabase&) = delete;
 
     // Empty when the database is ready; otherwise why it is not.
     const std::string& Error() const { return m_error; }
@@ -42,6 +38,17 @@ private:
     std::string m_error;
 };
 
+// A fresh database of the parameter's engine, open as m_db.
+class OpenedDatabaseTest : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override;
+    // Opens a select on m_db; a failure adds a test failure.
+    void Open(CAdoRecordset& rs, const std::string& sql);
+
+    TestDatabase m_test{GetParam()};
+    CAdoDatabase m_db;
+};
+
 // Rows of a select, every value as text or nullopt for NULL; a failed open
 // adds a test failure.
 using Row = std::vector<std::optional<std::string>>;
@@ -49,3 +56,5 @@ std::vector<Row> ReadRows(CAdoDatabase& db, const std::string& sql);
 
 // Runs a statement and adds a test failure with the database's error text.
 void ExecuteOrFail(CAdoDatabase& db, const std::string& sql);
+
+bool Contains(const std::string& text, const std::string& part);
