@@ -3,6 +3,7 @@
 // of a 5,000-row page (from the select to every row held in a grid shown
 // offscreen, before painting), its first paint, the memory the rows take in
 // the grid, and a fill of all 100,000 rows scrolled through page by page.
+#include "bench/Memory.h"
 #include "database/AdoDatabase.h"
 #include "host/HostDatabase.h"
 #include "platform/CodePage.h"
@@ -146,20 +147,6 @@ template <typename Run> double Milliseconds(Run run) {
     const auto start = Clock::now();
     run();
     return Ms(Clock::now() - start);
-}
-
-std::size_t HeapInUse() {
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-}
-
-long StatusKb(const std::string& key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, key.size() + 1, key + ":") == 0)
-            return std::stol(line.substr(key.size() + 1));
-    return -1;
 }
 
 std::size_t GridTextBytes(const CGridCtrl& grid) {

@@ -6,6 +6,7 @@
 // allocator's reserve. Times come from Google Benchmark; each fill runs on a
 // new grid. The reference is holding the same texts in a plain
 // std::vector<std::string>.
+#include "bench/Memory.h"
 #include "widgets/GridCtrl.h"
 
 #include <QAbstractScrollArea>
@@ -65,20 +66,6 @@ std::size_t TextBytes(int count) {
         for (const std::string& text : Records()[size_t(i)])
             bytes += text.size();
     return bytes;
-}
-
-std::size_t HeapInUse() {
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-}
-
-long StatusKb(const std::string& key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, key.size() + 1, key + ":") == 0)
-            return std::stol(line.substr(key.size() + 1));
-    return -1;
 }
 
 // The site list's grid: a shown window, one header row, list mode.
