@@ -4,5 +4,5 @@ set -euo pipefail
 build=${1:-build}
 shopt -s nullglob
 for bench in "$build"/bench/bench_*; do
-  [ -x "$bench" ] && QT_QPA_PLATFORM=offscreen "$bench"
+  if [ -f "$bench" ] && [ -x "$bench" ]; then QT_QPA_PLATFORM=offscreen "$bench"; fi
 done
