@@ -14,11 +14,11 @@ namespace {
 using Lines = std::vector<std::string>;
 using Rows = std::vector<Row>;
 
-class ClassTreeTest : public ::testing::TestWithParam<Engine> {
+class ClassTreeTest : public OpenedDatabaseTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(m_test.Error(), "");
-        ASSERT_TRUE(m_db.Open(m_test.ConnectionString())) << Utf8(m_db.GetLastError());
+        OpenedDatabaseTest::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         std::string error;
         ASSERT_TRUE(CreateSchema(m_db, error)) << Utf8(error);
         ASSERT_TRUE(m_tree.Create(&m_host, CRect{0, 0, 200, 300}, 6014));
@@ -49,8 +49,6 @@ protected:
     Rows Categories() { return ReadRows(m_db, "select * from NimbrelClass order by KeyId"); }
 
     ScriptedInteraction m_script;
-    TestDatabase m_test{GetParam()};
-    CAdoDatabase m_db;
     QWidget m_host;
     CClassTree m_tree;
 };

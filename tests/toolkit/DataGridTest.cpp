@@ -191,11 +191,11 @@ TEST(DataGridWidths, SavedWidthsComeBackAndOtherScreensKeepTheirs) {
 
 namespace {
 
-class DataGridFill : public ::testing::TestWithParam<Engine> {
+class DataGridFill : public OpenedDatabaseTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(m_test.Error(), "");
-        ASSERT_TRUE(m_db.Open(m_test.ConnectionString())) << Utf8(m_db.GetLastError());
+        OpenedDatabaseTest::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         std::string error;
         ASSERT_TRUE(CreateSchema(m_db, error)) << Utf8(error);
         m_binding.Attach(&m_window.grid);
@@ -229,8 +229,6 @@ protected:
 
     CGridCtrl& Grid() { return m_window.grid; }
 
-    TestDatabase m_test{GetParam()};
-    CAdoDatabase m_db;
     GridWindow m_window;
     CDataGrid m_binding;
 };
