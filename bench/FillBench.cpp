@@ -266,14 +266,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    SetHostFolder(ToGbk(dir.path()) + "/");
     g_file = dir.filePath(QStringLiteral("sites.db")).toStdString();
 
     CAdoDatabase db;
-    std::string error;
-    if (!OpenHostDatabase(db, "Provider=SQLite;Data Source=sites.db", error))
-        Fail(error);
-    if (std::string error; !GenerateSites(g_file, kSites, error))
+    if (std::string error; !OpenSiteDatabase(db, ToGbk(dir.path()), kSites, error))
         Fail(error);
     g_db = &db;
     {

@@ -110,14 +110,10 @@ template <typename Run> double Milliseconds(Run run) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv); // the SQL drivers are plugins
     QTemporaryDir dir;
-    SetHostFolder(ToGbk(dir.path()) + "/");
     g_file = dir.filePath(QStringLiteral("sites.db")).toStdString();
 
     CAdoDatabase db;
-    std::string error;
-    if (!OpenHostDatabase(db, "Provider=SQLite;Data Source=sites.db", error))
-        Fail(error);
-    if (std::string error; !GenerateSites(g_file, kSites, error))
+    if (std::string error; !OpenSiteDatabase(db, ToGbk(dir.path()), kSites, error))
         Fail(error);
     g_db = &db;
 

@@ -1,5 +1,8 @@
 #include "bench/SiteDataGenerator.h"
 
+#include "host/HostDatabase.h"
+#include "platform/HostFolder.h"
+
 #include <sqlite3.h>
 
 // Nine sites in ten lie under the site list's path; names, users and
@@ -43,4 +46,10 @@ bool GenerateSites(const std::string& file, int count, std::string& error) {
     sqlite3_exec(raw, "commit", nullptr, nullptr, nullptr);
     sqlite3_close(raw);
     return error.empty();
+}
+
+bool OpenSiteDatabase(CAdoDatabase& db, const std::string& folder, int count, std::string& error) {
+    SetHostFolder(folder);
+    return OpenHostDatabase(db, "Provider=SQLite;Data Source=sites.db", error) &&
+           GenerateSites(HostPath("sites.db"), count, error);
 }
