@@ -5,12 +5,12 @@
 // the grid, and a fill of all 100,000 rows scrolled through page by page.
 #include "bench/Memory.h"
 #include "database/AdoDatabase.h"
-#include "host/HostDatabase.h"
 #include "platform/CodePage.h"
 #include "platform/HostFolder.h"
 #include "toolkit/DataGrid.h"
 #include "widgets/GridCtrl.h"
 
+#include "bench/SiteDataGenerator.h"
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QPixmap>
@@ -25,7 +25,6 @@
 #include <fstream>
 #include <malloc.h>
 #include <memory>
-#include "bench/SiteDataGenerator.h"
 
 #include <sqlite3.h>
 #include <string>
@@ -48,7 +47,6 @@ void Fail(const std::string& what) {
     std::fprintf(stderr, "fill bench: %s\n", ToUtf8(what).c_str());
     std::exit(1);
 }
-
 
 // The site list's declaration; without the category condition for the
 // fill of every site.

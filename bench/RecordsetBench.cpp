@@ -2,10 +2,10 @@
 // same rows with the SQLite C API, over a generated SiteData of 100,000 rows.
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
-#include "host/HostDatabase.h"
 #include "platform/CodePage.h"
 #include "platform/HostFolder.h"
 
+#include "bench/SiteDataGenerator.h"
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include "bench/SiteDataGenerator.h"
 
 #include <sqlite3.h>
 #include <string>
@@ -39,7 +38,6 @@ void Fail(const std::string& what) {
     std::fprintf(stderr, "recordset bench: %s\n", what.c_str());
     std::exit(1);
 }
-
 
 void ReadThroughRecordset() {
     CAdoRecordset rs;

@@ -1,6 +1,7 @@
 #include "bench/SiteDataGenerator.h"
 
-#include "host/HostDatabase.h"
+#include "database/AdoDatabase.h"
+#include "database/Schema.h"
 #include "platform/HostFolder.h"
 
 #include <sqlite3.h>
@@ -50,6 +51,7 @@ bool GenerateSites(const std::string& file, int count, std::string& error) {
 
 bool OpenSiteDatabase(CAdoDatabase& db, const std::string& folder, int count, std::string& error) {
     SetHostFolder(folder);
-    return OpenHostDatabase(db, "Provider=SQLite;Data Source=sites.db", error) &&
-           GenerateSites(HostPath("sites.db"), count, error);
+    if (!db.Open("Provider=SQLite;Data Source=sites.db"))
+        return error = db.GetLastError(), false;
+    return CreateSchema(db, error) && GenerateSites(HostPath("sites.db"), count, error);
 }

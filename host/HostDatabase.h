@@ -1,7 +1,8 @@
 #pragma once
 // The host's side of the database: it opens the database that the module
-// works on, creates the tables on an empty database of either engine and
-// fills the embedded default with a demo directory on first start.
+// works on, has the tables of database/Schema.h created on an empty database
+// of either engine and fills the embedded default with a demo directory on
+// first start.
 #include <string>
 
 class CAdoDatabase;
@@ -14,8 +15,7 @@ std::string DefaultConnectionString();
 // default when it is empty. false: db is closed and error says why.
 bool OpenHostDatabase(CAdoDatabase& db, const std::string& connectionString, std::string& error);
 
-// The steps of OpenHostDatabase on an open database.
-bool CreateSchema(CAdoDatabase& db, std::string& error);
+// The demo step of OpenHostDatabase on an open database with the tables.
 // Seeds sites, categories and tasks when the three tables are empty; a
 // database with any of them filled is left as it is.
 bool SeedDemoData(CAdoDatabase& db, std::string& error);

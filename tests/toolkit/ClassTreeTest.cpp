@@ -3,7 +3,7 @@
 
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
-#include "host/HostDatabase.h"
+#include "database/Schema.h"
 #include "tests/database/support/TestDatabase.h"
 #include "tests/support/ScriptedInteraction.h"
 

@@ -4,7 +4,7 @@
 
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
-#include "host/HostDatabase.h"
+#include "database/Schema.h"
 #include "platform/SysColor.h"
 #include "settings/IniFile.h"
 #include "tests/database/support/TestDatabase.h"
