@@ -33,15 +33,16 @@ struct ProfileField {
     int id;
 };
 constexpr ProfileField kFields[] = {
-    {"UserName", 6002}, {"UserPass", 6003}, {"Contact", 6004},  {"Address", 6005},
-    {"PostCode", 6006}, {"Homepage", 6007}, {"Email", 6008},    {"Area", 6013},
-    {"Phone", 6014},    {"Fax", 6015},      {"Mobile", 6016},   {"Province", 6017},
-    {"City", 6018},     {"Trade", 6019},    {"Business", 6021}, {"Xingzhi", kXingzhiList},
-    {"Moshi", kMoshiList}, {"Yuangong", 6012}, {"Zijin", 6011}, {"Abstract", kAbstractEdit},
+    {"UserName", 6002},    {"UserPass", 6003}, {"Contact", 6004},  {"Address", 6005},
+    {"PostCode", 6006},    {"Homepage", 6007}, {"Email", 6008},    {"Area", 6013},
+    {"Phone", 6014},       {"Fax", 6015},      {"Mobile", 6016},   {"Province", 6017},
+    {"City", 6018},        {"Trade", 6019},    {"Business", 6021}, {"Xingzhi", kXingzhiList},
+    {"Moshi", kMoshiList}, {"Yuangong", 6012}, {"Zijin", 6011},    {"Abstract", kAbstractEdit},
 };
 
-const std::string kXingzhiChoices = std::string(";国有企业;外资企业;合资企业;私营企业;民营企业;股份制企业;集体企业;") +
-                                    "乡镇企业;行政机关;事业单位;跨国公司;其他";
+const std::string kXingzhiChoices =
+    std::string(";国有企业;外资企业;合资企业;私营企业;民营企业;股份制企业;集体企业;") +
+    "乡镇企业;行政机关;事业单位;跨国公司;其他";
 constexpr const char* kMoshiChoices = ";制造商;服务商;贸易商;其他";
 
 } // namespace

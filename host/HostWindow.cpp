@@ -64,8 +64,8 @@ bool RenderScreenshots(ModuleLibrary& module, const HostParameters& parameters,
             continue;
         }
         QApplication::processEvents();
-        QString file = QDir(folder).filePath(QString::fromLatin1(screen.fileName) +
-                                             QStringLiteral(".png"));
+        QString file =
+            QDir(folder).filePath(QString::fromLatin1(screen.fileName) + QStringLiteral(".png"));
         if (page.grab().save(file))
             std::printf("%s\n", qPrintable(file));
         else

@@ -14,8 +14,12 @@ constexpr unsigned kTrailCount = kTrailLast - kTrailFirst + 1;
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr char16_t kEuro = 0x20AC; // the single byte 0x80 of code page 936
 
-bool IsLead(unsigned char b) { return b >= kLeadFirst && b <= kLeadLast; }
-bool IsTrail(unsigned char b) { return b >= kTrailFirst && b <= kTrailLast && b != 0x7F; }
+bool IsLead(unsigned char b) {
+    return b >= kLeadFirst && b <= kLeadLast;
+}
+bool IsTrail(unsigned char b) {
+    return b >= kTrailFirst && b <= kTrailLast && b != 0x7F;
+}
 
 // Both directions of the double-byte part, built once from the C library's
 // converter. Lookups are then a single array access per character.

@@ -54,10 +54,9 @@ public:
         QString filter = FromGbk(QtFileFilter(request.filter));
         QString start = FromGbk(request.fileName);
         QString chosen =
-            request.save
-                ? QFileDialog::getSaveFileName(WindowOf(owner), QString(), start, filter, nullptr,
-                                               QFileDialog::DontConfirmOverwrite)
-                : QFileDialog::getOpenFileName(WindowOf(owner), QString(), start, filter);
+            request.save ? QFileDialog::getSaveFileName(WindowOf(owner), QString(), start, filter,
+                                                        nullptr, QFileDialog::DontConfirmOverwrite)
+                         : QFileDialog::getOpenFileName(WindowOf(owner), QString(), start, filter);
         if (chosen.isEmpty())
             return false;
         if (request.save && QFileInfo(chosen).suffix().isEmpty() &&
@@ -83,8 +82,7 @@ public:
     }
 
     bool StartProgram(const std::string& path, const std::string& parameters) override {
-        return QProcess::startDetached(FromGbk(path), {FromGbk(parameters)},
-                                       FromGbk(HostFolder()));
+        return QProcess::startDetached(FromGbk(path), {FromGbk(parameters)}, FromGbk(HostFolder()));
     }
 
     int RunModal(CDialog& dialog) override {

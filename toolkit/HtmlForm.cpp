@@ -2,9 +2,9 @@
 
 #include "platform/CodePage.h"
 #include "platform/Controls.h"
-#include "toolkit/FormDocument.h"
 #include "platform/HostFolder.h"
 #include "platform/SysColor.h"
+#include "toolkit/FormDocument.h"
 #include "toolkit/HtmlScanner.h"
 #include "toolkit/Picture.h"
 #include "toolkit/PictureQt.h"

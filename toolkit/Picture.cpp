@@ -1,8 +1,8 @@
 #include "toolkit/Picture.h"
 
 #include "platform/CodePage.h"
-#include "toolkit/PictureQt.h"
 #include "platform/SysColor.h"
+#include "toolkit/PictureQt.h"
 
 #include <QGuiApplication>
 #include <QImageReader>

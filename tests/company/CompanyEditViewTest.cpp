@@ -16,9 +16,7 @@ constexpr int kSave = 8001;
 
 class CompanyEditViewTest : public ::testing::Test {
 protected:
-    void Open() {
-        ASSERT_TRUE(m_view.Create(&m_host, CRect{0, 0, 800, 600}, 1));
-    }
+    void Open() { ASSERT_TRUE(m_view.Create(&m_host, CRect{0, 0, 800, 600}, 1)); }
     void Type(int id, const std::string& text) { m_view.SetDlgItemText(id, text); }
     void Save() { static_cast<QPushButton*>(m_view.GetDlgItem(kSave))->click(); }
     std::string Profile() const { return m_folder.Read("data/company.ini"); }
@@ -51,7 +49,8 @@ TEST_F(CompanyEditViewTest, FreshSaveWritesEveryKeyInOrder) {
                          "UserPass=\r\nContact=\r\nAddress=\r\nPostCode=\r\nHomepage=\r\nEmail=\r\n"
                          "Area=010\r\nPhone=\r\nFax=\r\nMobile=\r\nProvince=\r\nCity=\r\nTrade=\r\n"
                          "Business=\r\nXingzhi=\r\nMoshi=贸易商\r\nYuangong=\r\nZijin=\r\n"
-                         "Abstract=" + Repeat("好", 20) + "\r\n");
+                         "Abstract=" +
+                             Repeat("好", 20) + "\r\n");
     EXPECT_FALSE(m_view.Hints().IsMessageVisible());
     // The name can no longer be changed, at once.
     EXPECT_FALSE(m_view.IsDlgItemEnabled(kName));
@@ -92,9 +91,10 @@ TEST_F(CompanyEditViewTest, CounterCountsCharactersNotBytes) {
 }
 
 TEST_F(CompanyEditViewTest, LoadKeepsUnknownKeysAndMatchesChoices) {
-    m_folder.Write("data/company.ini",
-                   "\r\n[.]\r\nName=广州贸易\r\nMoshi=贸易商\r\nXingzhi=外星企业\r\nFavourite=蓝色\r\n"
-                   "Abstract=第一行\\r\\n第二行\r\n\r\n[Other]\r\nKey=Value\r\n");
+    m_folder.Write(
+        "data/company.ini",
+        "\r\n[.]\r\nName=广州贸易\r\nMoshi=贸易商\r\nXingzhi=外星企业\r\nFavourite=蓝色\r\n"
+        "Abstract=第一行\\r\\n第二行\r\n\r\n[Other]\r\nKey=Value\r\n");
     Open();
     EXPECT_EQ(m_view.GetDlgItemText(kName), "广州贸易");
     EXPECT_FALSE(m_view.IsDlgItemEnabled(kName));

@@ -20,7 +20,9 @@ TEST(CodePage, KnownBytesOfCodePage936) {
 }
 
 TEST(CodePage, InvalidBytesBecomeReplacementCharacters) {
-    EXPECT_EQ(FromGbk(std::string("a\xFF" "b")), QStringLiteral("a\uFFFDb"));
+    EXPECT_EQ(FromGbk(std::string("a\xFF"
+                                  "b")),
+              QStringLiteral("a\uFFFDb"));
     EXPECT_EQ(FromGbk(std::string("\xB5")), QStringLiteral("\uFFFD")); // lead byte at the end
     EXPECT_EQ(FromGbk(std::string("x\0y", 3)).size(), 3);
     EXPECT_EQ(ToGbk(QStringLiteral("\U0001F600")), "?"); // no GBK form

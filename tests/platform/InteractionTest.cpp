@@ -1,5 +1,5 @@
-#include "platform/Dialog.h"
 #include "platform/Interaction.h"
+#include "platform/Dialog.h"
 
 #include "tests/support/ScriptedInteraction.h"
 

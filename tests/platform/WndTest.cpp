@@ -1,12 +1,12 @@
-#include "platform/Controls.h"
 #include "platform/Wnd.h"
+#include "platform/Controls.h"
 
 #include "tests/support/TestSupport.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QComboBox>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -18,7 +18,8 @@ std::vector<std::string> g_log;
 
 class LoggingWnd : public CWnd {
 public:
-    explicit LoggingWnd(std::string name, int handles = -1) : m_name(std::move(name)), m_handles(handles) {}
+    explicit LoggingWnd(std::string name, int handles = -1)
+        : m_name(std::move(name)), m_handles(handles) {}
     std::string m_name;
     int m_handles;
     std::vector<int> commands;

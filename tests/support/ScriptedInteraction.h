@@ -20,7 +20,7 @@ public:
         std::string parameters;
     };
 
-    ScriptedInteraction();  // installs itself
+    ScriptedInteraction();           // installs itself
     ~ScriptedInteraction() override; // uninstalls, fails on unused answers
 
     void ExpectBox(int answer) { m_boxAnswers.push_back(answer); }
@@ -28,7 +28,9 @@ public:
     void ExpectFileCancel() { m_files.push_back(std::string()); }
     // The script gets the live, initialised dialog and must end it, e.g. by
     // sending it IDOK or IDCANCEL.
-    void ExpectDialog(std::function<void(CDialog&)> script) { m_dialogs.push_back(std::move(script)); }
+    void ExpectDialog(std::function<void(CDialog&)> script) {
+        m_dialogs.push_back(std::move(script));
+    }
     // Start programs for real (launch tests) besides recording them.
     void SetRealLaunch(bool real) { m_realLaunch = real; }
 
