@@ -35,11 +35,9 @@ std::string CheckLine(std::string_view line, TaskSite& site) {
 bool ReadTaskFile(const std::string& path, std::vector<TaskSite>& sites, std::string& error) {
     sites.clear();
     QFile file(FromGbk(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = "cannot read the task file " + path + ": " + ToGbk(file.errorString());
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = "cannot read the task file " + path + ": " + ToGbk(file.errorString());
         return false;
