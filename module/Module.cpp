@@ -4,6 +4,7 @@
 #include "module/ModuleApi.h"
 
 #include "company/CompanyEditView.h"
+#include "sites/SiteListView.h"
 
 #include <new>
 
@@ -11,4 +12,11 @@
 
 NIMBREL_EXPORT CWnd* editCompany(const HostParameters*) {
     return new (std::nothrow) CCompanyEditView;
+}
+
+NIMBREL_EXPORT CWnd* listSiteData(const HostParameters* parameters) {
+    auto* screen = new (std::nothrow) CSiteListView;
+    if (screen)
+        screen->SetDatabase(parameters ? parameters->database : nullptr);
+    return screen;
 }

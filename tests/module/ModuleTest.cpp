@@ -36,3 +36,23 @@ TEST(Module, CompanyEditorComesFromTheBuiltLibraryByName) {
     ASSERT_NE(neverShown, nullptr);
     delete neverShown;
 }
+
+TEST(Module, SiteListComesFromTheBuiltLibraryByName) {
+    TempHostFolder folder;
+    QLibrary module(QStringLiteral(NIMBREL_APP_DIR "/libNimbrel.so"));
+    ASSERT_TRUE(module.load()) << module.errorString().toStdString();
+    ScreenExport listSiteData = Resolve(module, "listSiteData");
+    ASSERT_NE(listSiteData, nullptr);
+
+    // Without a database the screen opens empty.
+    HostParameters parameters{nullptr, nullptr};
+    CWnd* screen = listSiteData(&parameters);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_FALSE(screen->IsWindow());
+    QWidget host;
+    ASSERT_TRUE(screen->Create(&host, CRect{0, 0, 800, 600}, 1));
+    EXPECT_NE(screen->GetDlgItem(6010), nullptr);
+    screen->DestroyWindow();
+    EXPECT_TRUE(folder.Exists("res/gridpos.ini")) << "the column widths are kept";
+    delete screen;
+}
