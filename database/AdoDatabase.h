@@ -3,13 +3,13 @@
 // connection string, the string itself and the text of the last error.
 // The host opens and closes it; screens and dialogs hold plain pointers to it.
 //
-// Connection strings (keys compared without regard to case, values may be
-// quoted with double quotes):
+// Connection strings (read by the rules in database/ConnectionString.h):
 //   Provider=SQLite;Data Source=data/nimbrel.db
 //       a relative file is taken below the host folder; opened in WAL mode
 //       with a busy timeout so that several processes write at the same time
 //   Provider=PostgreSQL;Host=127.0.0.1;Port=5432;Database=nimbrel;User ID=u;Password=p
 //       Host may also be the folder of the server's local socket
+// Show or log a connection string only through MaskConnectionPassword.
 //
 // All texts are GBK.
 #include <string>
