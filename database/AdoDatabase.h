@@ -40,6 +40,9 @@ public:
 
     const std::string& GetConnectionString() const { return m_connectionString; }
     const std::string& GetLastError() const { return m_lastError; }
+    // For operations of the database library that run several statements
+    // and report their failure as one last error.
+    void SetLastError(const std::string& text) { m_lastError = text; }
     // "SQLite" or "PostgreSQL" while open, empty otherwise.
     const std::string& GetProvider() const { return m_provider; }
 
