@@ -36,6 +36,10 @@ public:
     // or "Connection Not open!\r\n" without a connection. The number of
     // records affected goes to recordsAffected when given (-1 for a select).
     // options is accepted for compatibility; every statement is a text command.
+    // A text that holds no statement or a second one is refused before it is
+    // sent (database/StatementText.h). A session that the server ended while
+    // the connection rested (a restart) is made anew before the statement is
+    // sent; a statement that fails after it was sent is not sent again.
     int Execute(const std::string& sql, long* recordsAffected = nullptr, long options = 1);
 
     const std::string& GetConnectionString() const { return m_connectionString; }
