@@ -12,7 +12,6 @@
 #include <libpq-fe.h>
 #include <poll.h>
 #include <utility>
-#include <vector>
 
 namespace {
 

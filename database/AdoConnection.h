@@ -54,9 +54,9 @@ public:
 
 private:
     CAdoConnection(DbEngine engine, QSqlDatabase db);
+    ~CAdoConnection();
     enum class Session { Alive, Ended, EndedInTransaction };
     Session CheckSession();
-    ~CAdoConnection();
 
     std::atomic<int> m_refs{1};
     DbEngine m_engine;

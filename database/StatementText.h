@@ -18,8 +18,8 @@
 //   SQLite:     [names] and `names`, block comments that do not nest and may
 //               run to the end of the text.
 // The text is GBK: a double-byte character is stepped over whole, so a
-// second byte that looks like a backslash escapes nothing. Linear in the
-// length of the text.
+// second byte that looks like a backslash escapes nothing. Like both
+// engines, the scan ends at a NUL character.
 #include "database/AdoConnection.h"
 
 #include <cstddef>
