@@ -2,6 +2,7 @@
 
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
+#include "database/KeyedInsert.h"
 #include "database/SqlStatement.h"
 #include "platform/Interaction.h"
 
@@ -103,10 +104,13 @@ void CSiteEditDialog::SaveByInsert() {
         insert.SetText(field, value);
         Document().SetString(kParameters, field, value);
     }
-    // The database gives the key, so the new site's is the highest.
-    if (!Execute(insert.BuildSql()))
+    // The database gives the key: the new site's is the highest, learned
+    // with no other desktop inserting in between.
+    const int key = m_database ? InsertAndGetKey(m_database, insert) : -1;
+    if (key < 0) {
+        AfxMessageBox(m_database ? m_database->GetLastError() : kNoDatabase, MB_OK, this);
         return;
-    const int key = GetMaxKeyId(m_database, kTable);
+    }
     Document().SetInt(kParameters, "KeyId", key);
     SetValue("Keyid", std::to_string(key));
     SaveByUpdate(key);

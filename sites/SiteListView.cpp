@@ -1,6 +1,7 @@
 #include "sites/SiteListView.h"
 
 #include "database/AdoDatabase.h"
+#include "database/LikeCondition.h"
 #include "platform/HostFolder.h"
 #include "platform/Interaction.h"
 #include "sites/SiteEditDialog.h"
@@ -18,7 +19,7 @@ constexpr int kFixed = CRowLayout::kFixed;
 constexpr int kStretch = CRowLayout::kStretch;
 
 constexpr const char* kTable = "SiteData";
-constexpr const char* kCategoryCondition = " ClassPath like '/信息网%' ";
+constexpr const char* kCategoryPattern = "/信息网%";
 constexpr const char* kOrder = " order by keyid desc ";
 constexpr int kPageSize = 5000;
 constexpr const char* kChosen = "√";
@@ -113,9 +114,12 @@ void CSiteListView::BuildGrid() {
     CDataGrid::LoadColumnWidths(&m_grid, kClassName);
 }
 
+// " ClassPath like '/信息网%' ", in the form that matches the same sites on
+// either engine.
 void CSiteListView::SetCategoryCondition() {
     m_binding.ClearConditions();
-    m_binding.AddCondition(kCategoryCondition);
+    m_binding.AddCondition(" " + BuildLikeCondition(m_database, "ClassPath", kCategoryPattern) +
+                           " ");
 }
 
 void CSiteListView::Refill() {
@@ -252,7 +256,8 @@ void CSiteListView::QuerySites() {
     text.erase(std::remove(text.begin(), text.end(), '\''), text.end());
     SetCategoryCondition();
     if (!text.empty())
-        m_binding.AddCondition(" Name like '%" + text + "%' ");
+        m_binding.AddCondition(" " + BuildLikeCondition(m_database, "Name", "%" + text + "%") +
+                               " ");
     CWaitCursor wait;
     Refill();
 }

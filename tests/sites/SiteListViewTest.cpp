@@ -149,7 +149,7 @@ TEST_P(SiteListTest, ClickOnTheMarkerTogglesAndClicksElsewhereChangeNothing) {
 
 TEST_P(SiteListTest, QueryRemovesQuotesKeepsWildcardsAndMarksAgain) {
     Open();
-    Query("it's");
+    Query("IT's"); // letters without regard to case on both engines
     EXPECT_EQ(Column(kNameColumn), "Fruits供求");
     Query("南_");
     EXPECT_EQ(Column(kKeyColumn), "3");
