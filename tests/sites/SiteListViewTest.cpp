@@ -2,15 +2,11 @@
 // and the scripted seam for boxes, dialogs and opened addresses.
 #include "sites/SiteListView.h"
 
-#include "platform/Controls.h"
 #include "settings/IniFile.h"
 #include "sites/SiteEditDialog.h"
-#include "sites/SiteIds.h"
-#include "tests/sites/SiteFixture.h"
+#include "tests/sites/SiteListFixture.h"
 
 #include <QAbstractScrollArea>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 
@@ -18,24 +14,8 @@ using namespace SiteIds;
 
 namespace {
 
-class SiteListTest : public SiteTest {
+class SiteListTest : public SiteScreenTest {
 protected:
-    void Open() {
-        m_host.resize(900, 500);
-        m_view.SetDatabase(&m_db);
-        ASSERT_TRUE(m_view.Create(&m_host, CRect{0, 0, 900, 500}, 1));
-        m_host.show();
-        ProcessEvents();
-    }
-    CGridCtrl& Grid() { return m_view.Grid(); }
-    std::string Text(int row, int col) { return Grid().GetItemText(row, col); }
-    // Column col of every data row, joined with "|".
-    std::string Column(int col) {
-        std::string joined;
-        for (int row = 1; row < Grid().GetRowCount(); ++row)
-            joined += (row > 1 ? "|" : "") + Text(row, col);
-        return joined;
-    }
     std::string Chosen() {
         std::string keys;
         for (const Row& row : ReadRows(m_db, "select KeyId from SiteData where IsSelected=1 "
@@ -43,7 +23,6 @@ protected:
             keys += *row[0] + " ";
         return keys;
     }
-
     QAbstractScrollArea* View() { return static_cast<QAbstractScrollArea*>(Grid().Widget()); }
     QPoint CellCenter(int row, int col) {
         const CRect r = Grid().GetCellRect(row, col);
@@ -54,25 +33,6 @@ protected:
         QTest::mouseClick(View()->viewport(), Qt::LeftButton, modifiers, CellCenter(row, col));
         ProcessEvents();
     }
-    void Press(int id) { static_cast<QPushButton*>(Button(id))->click(); }
-    QWidget* Button(int id) {
-        for (QPushButton* button : m_host.findChildren<QPushButton*>())
-            if (ControlId(button) == id)
-                return button;
-        return nullptr;
-    }
-    // Runs the query dialog: types text and confirms.
-    void Query(const std::string& text) {
-        m_seam.ExpectDialog([text](CDialog& d) {
-            EXPECT_EQ(d.GetWindowText(), "站点查询");
-            SetControlText(d.GetDlgItem(6001), text);
-            d.SendCommand(IDOK);
-        });
-        Press(kQuery);
-    }
-
-    QWidget m_host;
-    CSiteListView m_view;
 };
 
 } // namespace
