@@ -4,6 +4,7 @@
 #include "database/LikeCondition.h"
 #include "platform/HostFolder.h"
 #include "platform/Interaction.h"
+#include "sites/RegistrationLaunch.h"
 #include "sites/SiteEditDialog.h"
 #include "sites/SiteIds.h"
 #include "toolkit/InputDialog.h"
@@ -164,10 +165,12 @@ bool CSiteListView::OnCommand(int id, int code) {
         VisitSite();
         return true;
     case kRegister:
+        LaunchRegistration(m_database, this);
         return true;
     case kRestart:
         if (m_database)
             m_database->Execute("update RegisterUser set Progress=0 where keyid=1");
+        LaunchRegistration(m_database, this);
         return true;
     case kExport:
         return true;
