@@ -4,6 +4,7 @@
 #include "database/LikeCondition.h"
 #include "platform/HostFolder.h"
 #include "platform/Interaction.h"
+#include "sites/CsvExporter.h"
 #include "sites/RegistrationLaunch.h"
 #include "sites/SiteEditDialog.h"
 #include "sites/SiteIds.h"
@@ -173,6 +174,7 @@ bool CSiteListView::OnCommand(int id, int code) {
         LaunchRegistration(m_database, this);
         return true;
     case kExport:
+        ExportAccounts();
         return true;
     default:
         return false;
@@ -263,6 +265,23 @@ void CSiteListView::QuerySites() {
                                " ");
     CWaitCursor wait;
     Refill();
+}
+
+// The accounts of every site the current filter matches, without the page
+// limit or an order. Nothing is reported, whatever the result.
+void CSiteListView::ExportAccounts() {
+    FileDialogRequest request;
+    request.save = true;
+    request.defaultExtension = ".csv";
+    request.filter = "CSV文本文件 (*.csv)|*.csv|所有文件 (*.*)|*.*||";
+    std::string path;
+    if (!Interaction().ChooseFile(nullptr, request, path))
+        return;
+    CWaitCursor wait;
+    CCsvExporter exporter;
+    exporter.SetDatabase(m_database);
+    exporter.ExportQuery(
+        "select Keyid,Name,UserName,UserPass  from SiteData " + m_binding.BuildWhere(), path);
 }
 
 void CSiteListView::VisitSite() {

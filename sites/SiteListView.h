@@ -50,6 +50,7 @@ private:
     void EditSite();
     void QuerySites();
     void VisitSite();
+    void ExportAccounts();
     void SetCategoryCondition();
 
     CAdoDatabase* m_database = nullptr;
