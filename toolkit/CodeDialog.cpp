@@ -20,12 +20,6 @@ QSize DialogBaseUnits(const QWidget& dialog) {
     return QSize(averageWidth, metrics.height());
 }
 
-int MulDiv(int number, int numerator, int denominator) {
-    qint64 product = qint64(number) * numerator;
-    qint64 half = denominator / 2;
-    return int(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
-}
-
 } // namespace
 
 CCodeDialog::CCodeDialog() : CDialog(nullptr) {}

@@ -117,10 +117,6 @@ CBitmap LoadBitmapFile(const QString& path) {
     return BitmapFromImage(image);
 }
 
-int MulDiv(int number, int numerator, int denominator) {
-    return int((qint64(number) * numerator + (denominator / 2)) / denominator);
-}
-
 // The picture's size on the screen: a file that states its resolution is
 // scaled from its physical size (hundredths of a millimetre) to the screen's
 // logical resolution; a file without one keeps its pixel size.
