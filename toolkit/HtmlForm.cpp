@@ -6,11 +6,11 @@
 #include "platform/SysColor.h"
 #include "toolkit/FormDocument.h"
 #include "toolkit/HtmlScanner.h"
-#include "toolkit/Picture.h"
-#include "toolkit/PictureQt.h"
 #include "widgets/Label.h"
+#include "widgets/PictureFile.h"
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QPalette>
 #include <QPixmap>
@@ -233,16 +233,18 @@ void CHtmlForm::AddSpan(CHtmlScanner& scanner, std::size_t pos, BuildState& stat
 }
 
 void CHtmlForm::AddPicture(CHtmlScanner& scanner, std::size_t pos, BuildState& state) {
+    // The pictures of a form lie in res/; a full path is refused here, and a
+    // name that climbs out of the host folder by the loader.
     const std::string source = AttributeText(scanner, pos, "src");
-    const CBitmap bitmap =
-        source.empty() ? CBitmap() : LoadPictureBitmap(HostPath("res/" + source), CLR_NONE);
+    const QImage image =
+        source.empty() || source[0] == '/' ? QImage() : LoadPicture("res/" + source);
     auto* picture = new QLabel(Widget());
     int width = 0;
     // A picture that cannot be read shows nothing and leaves the row as it was.
-    if (!bitmap.IsNull()) {
-        picture->setPixmap(QPixmap::fromImage(BitmapImage(bitmap)));
-        state.row->SetHeight(bitmap.Height());
-        width = bitmap.Width();
+    if (!image.isNull()) {
+        picture->setPixmap(QPixmap::fromImage(image));
+        state.row->SetHeight(image.height());
+        width = image.width();
     }
     m_layout.AddCell(state.row, picture, width, CellFlags(scanner, pos));
     picture->show();
