@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include <QFile>
 #include <QString>
 #include <array>
 #include <cstring>
@@ -180,6 +181,19 @@ std::string ToGbk(const QString& text) {
     std::string out;
     AppendGbk(out, text);
     return out;
+}
+
+QString FromPath(std::string_view path) {
+    return QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())));
+}
+
+std::string ToPath(const QString& path) {
+    const QByteArray bytes = QFile::encodeName(path);
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+std::string GbkToPath(std::string_view gbk) {
+    return IsAscii(gbk) ? std::string(gbk) : ToPath(FromGbk(gbk));
 }
 
 int GbkCharCount(std::string_view gbk) {

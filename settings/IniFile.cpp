@@ -151,7 +151,7 @@ CIniFile::CIniFile(CIniFile&&) noexcept = default;
 CIniFile& CIniFile::operator=(CIniFile&&) noexcept = default;
 
 bool CIniFile::Load(const std::string& path) {
-    QFile file(FromGbk(path));
+    QFile file(FromPath(path));
     if (!file.exists())
         return false;
     Clear();
@@ -227,7 +227,7 @@ bool CIniFile::Save(const std::string& path) const {
     const std::string bytes = Serialize();
     // The new content goes to a file beside the target that then replaces it
     // in one rename, so a failed save never leaves a half-written file.
-    QSaveFile file(FromGbk(path));
+    QSaveFile file(FromPath(path));
     if (!file.open(QIODevice::WriteOnly))
         return false;
     if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {

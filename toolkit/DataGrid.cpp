@@ -255,7 +255,7 @@ void CDataGrid::LoadColumnWidths(CGridCtrl* grid, const std::string& section) {
 void CDataGrid::SaveColumnWidths(CGridCtrl* grid, const std::string& section) {
     if (!grid)
         return;
-    QDir().mkpath(FromGbk(HostPath("res")));
+    QDir().mkpath(FromPath(HostPath("res")));
     const std::string path = HostPath(kWidthsFile);
     CIniFile file;
     file.Load(path);

@@ -180,9 +180,9 @@ CBitmap LoadPictureBitmap(const std::string& path, COLORREF fill) {
     case EPictureKind::None:
         return {};
     case EPictureKind::Bitmap:
-        return LoadBitmapFile(FromGbk(path));
+        return LoadBitmapFile(FromPath(path));
     default:
-        return RenderPicture(FromGbk(path), fill);
+        return RenderPicture(FromPath(path), fill);
     }
 }
 

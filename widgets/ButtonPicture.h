@@ -8,5 +8,5 @@
 
 class QWidget;
 
-bool SetButtonPicture(QWidget* button, const std::string& gbkPath, COLORREF transparent);
+bool SetButtonPicture(QWidget* button, const std::string& path, COLORREF transparent);
 bool SetButtonTransparentDrawing(QWidget* button, bool on);

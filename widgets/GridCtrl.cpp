@@ -218,7 +218,7 @@ int CGridCtrl::LoadImageList(const std::vector<std::string>& files) {
     std::vector<QPixmap> images;
     int loaded = 0;
     for (const std::string& file : files) {
-        images.emplace_back(FromGbk(file));
+        images.emplace_back(FromPath(file));
         loaded += images.back().isNull() ? 0 : 1;
     }
     SetImageList(images);

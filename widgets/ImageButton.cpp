@@ -30,8 +30,8 @@ CImageButton::CImageButton(const QString& caption, QWidget* parent) : QPushButto
     setAttribute(Qt::WA_Hover);
 }
 
-bool CImageButton::SetPicture(const std::string& gbkPath, COLORREF transparent) {
-    QImage loaded(FromGbk(gbkPath));
+bool CImageButton::SetPicture(const std::string& path, COLORREF transparent) {
+    QImage loaded(FromPath(path));
     if (loaded.isNull()) {
         ClearPicture();
         return false;

@@ -15,10 +15,10 @@ public:
     explicit CImageButton(QWidget* parent = nullptr);
     CImageButton(const QString& caption, QWidget* parent);
 
-    // Loads a GIF, PNG, BMP or JPEG file (GBK path); pixels of the colour
+    // Loads a GIF, PNG, BMP or JPEG file (path bytes); pixels of the colour
     // `transparent` become see-through. A file that cannot be loaded leaves the
     // button without a picture and gives false.
-    bool SetPicture(const std::string& gbkPath, COLORREF transparent);
+    bool SetPicture(const std::string& path, COLORREF transparent);
     void ClearPicture();
     bool HasPicture() const { return !m_picture.isNull(); }
     // The picture as it is drawn, see-through colour removed.

@@ -29,8 +29,8 @@ public:
     void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
 };
 
-QIcon MakeIcon(const std::string& gbkPath, COLORREF transparent, const QSize& size) {
-    QImage image(FromGbk(gbkPath));
+QIcon MakeIcon(const std::string& path, COLORREF transparent, const QSize& size) {
+    QImage image(FromPath(path));
     if (image.isNull())
         return QIcon();
     image = image.convertToFormat(QImage::Format_ARGB32);
@@ -348,13 +348,13 @@ bool CTreeCtrl::SelectItem(HTREEITEM item) {
     return true;
 }
 
-int CTreeCtrl::SetImageList(const std::vector<std::string>& gbkPaths, COLORREF transparent, int cx,
+int CTreeCtrl::SetImageList(const std::vector<std::string>& paths, COLORREF transparent, int cx,
                             int cy) {
     Private& p = *m_private;
     p.iconSize = QSize(cx, cy);
     p.icons.clear();
     int loaded = 0;
-    for (const std::string& path : gbkPaths) {
+    for (const std::string& path : paths) {
         p.icons.push_back(MakeIcon(path, transparent, p.iconSize));
         if (!p.icons.back().isNull())
             ++loaded;

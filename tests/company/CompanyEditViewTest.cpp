@@ -21,7 +21,8 @@ protected:
     void Save() { static_cast<QPushButton*>(m_view.GetDlgItem(kSave))->click(); }
     std::string Profile() const { return m_folder.Read("data/company.ini"); }
 
-    TempHostFolder m_folder;
+    // A host folder whose name GBK cannot spell: the screen must still use it.
+    TempHostFolder m_folder{QStringLiteral("Straße")};
     QWidget m_host;
     CCompanyEditView m_view;
 };

@@ -43,6 +43,14 @@ TEST(CodePage, EveryDoubleByteCodeRoundTripsUserDefinedOnesThroughPrivateUse) {
         EXPECT_EQ(FromGbk(code), QString(QChar(unit))) << std::hex << unsigned(unit);
 }
 
+TEST(CodePage, PathsKeepTheFileSystemsBytes) {
+    const QString folder = QStringLiteral("/tmp/Straße/公司");
+    const std::string path = ToPath(folder);
+    EXPECT_EQ(path, folder.toStdString()); // UTF-8, not GBK
+    EXPECT_EQ(FromPath(path), folder);
+    EXPECT_EQ(GbkToPath("data/公司.ini"), QStringLiteral("data/公司.ini").toStdString());
+}
+
 TEST(CodePage, InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(FromGbk(std::string("a\xFF"
                                   "b")),

@@ -20,10 +20,11 @@ protected:
         return folder.Read("out.ini");
     }
     void SetMode(const std::string& relative, QFile::Permissions mode) {
-        ASSERT_TRUE(QFile::setPermissions(FromGbk(folder.Path(relative)), mode));
+        ASSERT_TRUE(QFile::setPermissions(FromPath(folder.Path(relative)), mode));
     }
 
-    TempHostFolder folder;
+    // A folder whose name GBK cannot spell: paths are not GBK texts.
+    TempHostFolder folder{QStringLiteral("Straße")};
     CIniFile ini;
 };
 
@@ -32,7 +33,7 @@ protected:
 struct UnprivilegedScope {
     explicit UnprivilegedScope(const TempHostFolder& folder) {
         // "nobody" must still pass through the temporary folder.
-        if (root && QFile::setPermissions(FromGbk(folder.Path()), QFile::Permissions(0x7711)))
+        if (root && QFile::setPermissions(FromPath(folder.Path()), QFile::Permissions(0x7711)))
             dropped = setresgid(65534, 65534, 0) == 0 && setresuid(65534, 65534, 0) == 0;
     }
     ~UnprivilegedScope() {

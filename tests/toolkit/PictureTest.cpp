@@ -23,7 +23,7 @@ std::string Save(const TempHostFolder& folder, const std::string& name, const ch
         image = QImage(8, 8, QImage::Format_RGB32);
         image.fill(QColor(0, 0, 255));
     }
-    EXPECT_TRUE(image.save(FromGbk(folder.Path(name)), format)) << name;
+    EXPECT_TRUE(image.save(FromPath(folder.Path(name)), format)) << name;
     return folder.Path(name);
 }
 

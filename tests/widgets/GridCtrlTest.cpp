@@ -605,7 +605,7 @@ TEST_F(GridTest, CellImagesAreDrawnFromTheImageListOnly) {
     QPixmap magenta(8, 8);
     magenta.fill(QColor(255, 0, 255));
     TempHostFolder folder;
-    ASSERT_TRUE(magenta.save(FromGbk(folder.Path("pic.png"))));
+    ASSERT_TRUE(magenta.save(FromPath(folder.Path("pic.png"))));
     EXPECT_EQ(m_grid.LoadImageList({folder.Path("pic.png"), folder.Path("missing.png")}), 1);
     EXPECT_EQ(m_grid.GetImageCount(), 2);
     EXPECT_EQ(pixel(), QColor(255, 0, 255));

@@ -24,11 +24,11 @@ protected:
         image.setPixel(0, 0, qRgb(255, 255, 255));
         image.setPixel(1, 0, qRgb(255, 0, 0));
         image.setPixel(2, 0, qRgb(0, 0, 255));
-        ASSERT_TRUE(image.save(FromGbk(m_bmp), "BMP"));
+        ASSERT_TRUE(image.save(FromPath(m_bmp), "BMP"));
     }
     QTemporaryDir m_dir;
-    std::string m_gif = ToGbk(m_dir.path()) + "/图片/item.gif";
-    std::string m_bmp = ToGbk(m_dir.path()) + "/图片/item.bmp";
+    std::string m_gif = ToPath(m_dir.path() + QStringLiteral("/图片/item.gif"));
+    std::string m_bmp = ToPath(m_dir.path() + QStringLiteral("/图片/item.bmp"));
 };
 
 } // namespace
@@ -36,7 +36,7 @@ protected:
 TEST_F(Pictures, PixelsOfTheTransparentColourBecomeSeeThrough) {
     for (const std::string& path : {m_gif, m_bmp}) {
         CImageButton button;
-        ASSERT_TRUE(button.SetPicture(path, RGB(255, 255, 255))) << Utf8(path);
+        ASSERT_TRUE(button.SetPicture(path, RGB(255, 255, 255))) << path;
         const QImage& picture = button.Picture();
         ASSERT_EQ(picture.size(), QSize(3, 1));
         EXPECT_EQ(picture.pixel(0, 0), qRgba(0, 0, 0, 0));
