@@ -43,7 +43,7 @@ std::string GeneratedIni() {
 
 void LoadDocument() {
     CIniFile ini;
-    if (!ini.Load(g_path))
+    if (ini.Load(g_path) != EIniLoad::Loaded)
         std::abort();
     benchmark::DoNotOptimize(ini);
 }

@@ -258,7 +258,8 @@ void CDataGrid::SaveColumnWidths(CGridCtrl* grid, const std::string& section) {
     QDir().mkpath(FromPath(HostPath("res")));
     const std::string path = HostPath(kWidthsFile);
     CIniFile file;
-    file.Load(path);
+    if (file.Load(path) == EIniLoad::Unreadable)
+        return; // never written over with what could be read of it
     std::string widths;
     for (int col = 0; col < grid->GetColumnCount(); ++col) {
         if (col > 0)
