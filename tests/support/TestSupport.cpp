@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <ctime>
 
 namespace {
 
@@ -58,6 +59,20 @@ std::string TempHostFolder::Read(const std::string& relative) const {
 
 bool TempHostFolder::Exists(const std::string& relative) const {
     return QFileInfo::exists(m_dir.filePath(FromGbk(relative)));
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value)
+    : m_name(name), m_wasSet(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+    qputenv(name, value);
+    tzset(); // a changed TZ counts at once
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    if (m_wasSet)
+        qputenv(m_name, m_old);
+    else
+        qunsetenv(m_name);
+    tzset();
 }
 
 std::string Utf8(const std::string& gbk) {

@@ -22,6 +22,21 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Sets an environment variable for the life of the object, then puts back
+// what was there, unset included.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* m_name;
+    bool m_wasSet;
+    QByteArray m_old;
+};
+
 // Converts GBK to UTF-8 for failure messages.
 std::string Utf8(const std::string& gbk);
 // Reads and writes whole files by path bytes.
