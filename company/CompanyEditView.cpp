@@ -155,7 +155,7 @@ void CCompanyEditView::BuildForm() {
 
 void CCompanyEditView::LoadProfile() {
     CIniFile profile;
-    profile.Load(HostPath(kProfileFile)); // of a file that cannot be read whole, what could be
+    profile.Load(HostPath(kProfileFile)); // shows what could be read of an unreadable file
     m_companyName = profile.GetString(kSection, "Name");
     SetDlgItemText(kNameEdit, m_companyName);
     if (!m_companyName.empty())

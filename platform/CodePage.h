@@ -15,7 +15,8 @@ int GbkCharCount(std::string_view gbk);
 
 // Paths are not GBK texts: they hold the file system's own bytes (UTF-8 on
 // Linux), so that a folder may be named with any character the file system
-// allows. These two are the only conversions a path goes through.
+// allows. A path meets Qt only through FromPath and ToPath, never through the
+// GBK conversions above.
 QString FromPath(std::string_view path);
 std::string ToPath(const QString& path);
 // A GBK name below a folder ("data/company.ini", a form's picture) as path bytes.

@@ -93,9 +93,9 @@ std::unique_ptr<QFont> MakeLayoutFont() {
     return font;
 }
 
-// An edit holds any text it is given, as long as the file it came from:
-// Qt's default limit of 32,767 characters would cut a longer value that the
-// next save then writes back cut.
+// Edits hold texts of any length: Qt's default limit of 32,767 characters
+// would cut a longer value read from a file, and the next save would write it
+// back cut.
 void LiftLengthLimit(QLineEdit* edit) {
     edit->setMaxLength(std::numeric_limits<int>::max());
 }

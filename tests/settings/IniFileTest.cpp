@@ -211,10 +211,11 @@ TEST_F(IniFileTest, SaveWritesTheWholeFileOrLeavesTheOldOne) {
         bool saved;
     };
     const Case cases[] = {
-        {10, false, 100, false},                      // no room for the temporary file
-        {111, false, 100, true}, {0, true, 50, true}, // rewritten in place and cut short
-        {40, true, 150, false}, // does not fit in place: the old bytes go back
-        {50, true, 150, true},
+        {10, false, 100, false}, // no room for the temporary file
+        {111, false, 100, true}, // just room for it
+        {0, true, 50, true},     // rewritten in place and cut short
+        {40, true, 150, false},  // does not fit in place: the old bytes go back
+        {50, true, 150, true},   // just fits in place
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(folder.Write("disk.ini", old));
