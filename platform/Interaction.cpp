@@ -66,7 +66,7 @@ public:
                 chosen += QLatin1Char('.');
             chosen += extension;
         }
-        path = ToGbk(chosen);
+        path = ToPath(chosen);
         return true;
     }
 
@@ -82,7 +82,8 @@ public:
     }
 
     bool StartProgram(const std::string& path, const std::string& parameters) override {
-        return QProcess::startDetached(FromGbk(path), {FromGbk(parameters)}, FromGbk(HostFolder()));
+        return QProcess::startDetached(FromPath(path), {FromGbk(parameters)},
+                                       FromPath(HostFolder()));
     }
 
     int RunModal(CDialog& dialog) override {

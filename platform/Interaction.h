@@ -22,7 +22,8 @@ public:
     virtual ~CInteraction() = default;
     // Returns IDOK, IDCANCEL, IDYES or IDNO.
     virtual int MessageBox(CWnd* owner, const std::string& text, unsigned type) = 0;
-    // True with the chosen path (GBK), false when the user cancelled.
+    // True with the chosen path (path bytes, see FromPath), false when the
+    // user cancelled.
     virtual bool ChooseFile(CWnd* owner, const FileDialogRequest& request, std::string& path) = 0;
     virtual void SetWaitCursor(bool on) = 0;
     // address is already checked and complete (http or https).

@@ -255,10 +255,11 @@ void CDataGrid::LoadColumnWidths(CGridCtrl* grid, const std::string& section) {
 void CDataGrid::SaveColumnWidths(CGridCtrl* grid, const std::string& section) {
     if (!grid)
         return;
-    QDir().mkpath(FromGbk(HostPath("res")));
+    QDir().mkpath(FromPath(HostPath("res")));
     const std::string path = HostPath(kWidthsFile);
     CIniFile file;
-    file.Load(path);
+    if (file.Load(path) == EIniLoad::Unreadable)
+        return; // never written over with what could be read of it
     std::string widths;
     for (int col = 0; col < grid->GetColumnCount(); ++col) {
         if (col > 0)

@@ -30,8 +30,8 @@ public:
     void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
 };
 
-QIcon MakeIcon(const std::string& gbkPath, COLORREF transparent, const QSize& size) {
-    QImage image = LoadPicture(gbkPath, CLR_NONE, transparent);
+QIcon MakeIcon(const std::string& name, COLORREF transparent, const QSize& size) {
+    QImage image = LoadPicture(name, CLR_NONE, transparent);
     if (image.isNull())
         return QIcon();
     if (image.size() != size)
@@ -341,13 +341,13 @@ bool CTreeCtrl::SelectItem(HTREEITEM item) {
     return true;
 }
 
-int CTreeCtrl::SetImageList(const std::vector<std::string>& gbkPaths, COLORREF transparent, int cx,
+int CTreeCtrl::SetImageList(const std::vector<std::string>& names, COLORREF transparent, int cx,
                             int cy) {
     Private& p = *m_private;
     p.iconSize = QSize(cx, cy);
     p.icons.clear();
     int loaded = 0;
-    for (const std::string& path : gbkPaths) {
+    for (const std::string& path : names) {
         p.icons.push_back(MakeIcon(path, transparent, p.iconSize));
         if (!p.icons.back().isNull())
             ++loaded;

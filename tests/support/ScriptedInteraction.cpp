@@ -60,7 +60,7 @@ bool ScriptedInteraction::StartProgram(const std::string& path, const std::strin
     m_launches.push_back({path, parameters});
     if (!m_realLaunch)
         return true;
-    return QProcess::startDetached(FromGbk(path), {FromGbk(parameters)}, FromGbk(HostFolder()));
+    return QProcess::startDetached(FromPath(path), {FromGbk(parameters)}, FromPath(HostFolder()));
 }
 
 int ScriptedInteraction::RunModal(CDialog& dialog) {

@@ -176,7 +176,7 @@ TEST(DataGridWidths, SavedWidthsComeBackAndOtherScreensKeepTheirs) {
     CDataGrid::SaveColumnWidths(&window.grid, "CPublishTaskListView");
 
     CIniFile file;
-    ASSERT_TRUE(file.Load(folder.Path("res/gridpos.ini")));
+    ASSERT_EQ(file.Load(folder.Path("res/gridpos.ini")), EIniLoad::Loaded);
     EXPECT_EQ(file.GetString("CPublishTaskListView", "ColumnWidth"), "120,50,399");
     EXPECT_TRUE(file.HasValue("CSiteListView", "ColumnWidth"));
     EXPECT_EQ(file.GetString("CSiteListView", "ColumnWidth"), "");

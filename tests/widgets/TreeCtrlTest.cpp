@@ -158,7 +158,7 @@ TEST(TreeCtrl, ImageListLeavesTheTransparentColourOut) {
     QImage picture(16, 15, QImage::Format_RGB32);
     picture.fill(qRgb(0, 128, 255));
     picture.setPixel(3, 4, qRgb(255, 0, 0));
-    ASSERT_TRUE(picture.save(FromGbk(folder.Path("folder.bmp"))));
+    ASSERT_TRUE(picture.save(FromPath(folder.Path("folder.bmp"))));
 
     QWidget host;
     CTreeCtrl tree; // the list is set before the window exists, as owners do
