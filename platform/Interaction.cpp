@@ -10,8 +10,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -111,17 +111,73 @@ int AfxMessageBox(const std::string& text, unsigned type, CWnd* owner) {
     return Interaction().MessageBox(owner, text, type);
 }
 
+namespace {
+
+// Blanks and control characters end an address: it is not opened.
+bool IsBlank(QChar c) {
+    return c.isSpace() || c.category() == QChar::Other_Control;
+}
+
+bool HasNoBlanks(QStringView text) {
+    return std::none_of(text.begin(), text.end(), IsBlank);
+}
+
+bool StartsPath(QChar c) {
+    return c == u'/' || c == u'?' || c == u'#';
+}
+
+bool IsHostLetter(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+           c == u'-';
+}
+
+// What follows "http://": a host of anything but blanks, "/", "?" and "#",
+// then anything without blanks.
+bool IsAfterScheme(QStringView rest) {
+    return !rest.isEmpty() && !StartsPath(rest.front()) && HasNoBlanks(rest);
+}
+
+// A bare host: two or more labels of ASCII letters, digits and "-" joined by
+// single dots, an optional ":port" of digits, then optionally "/", "?" or "#"
+// and anything without blanks. One pass over the text.
+bool IsBareHost(QStringView text) {
+    const qsizetype end = text.size();
+    qsizetype at = 0;
+    int labels = 0;
+    for (;;) {
+        const qsizetype start = at;
+        while (at < end && IsHostLetter(text[at]))
+            ++at;
+        if (at == start)
+            return false;
+        ++labels;
+        if (at == end || text[at] != u'.')
+            break;
+        ++at;
+    }
+    if (labels < 2)
+        return false;
+    if (at < end && text[at] == u':') {
+        const qsizetype start = ++at;
+        while (at < end && text[at] >= u'0' && text[at] <= u'9')
+            ++at;
+        if (at == start)
+            return false;
+    }
+    return at == end || (StartsPath(text[at]) && HasNoBlanks(text.mid(at + 1)));
+}
+
+} // namespace
+
+// Hand-written rather than a regular expression: a pattern that backtracks
+// took minutes over a long text that nearly passed.
 std::string NormalizeWebAddress(const std::string& address) {
-    QString text = FromGbk(address).trimmed();
-    static const QRegularExpression web(QStringLiteral("^https?://[^\\s/?#]+\\S*$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression bareHost(
-        QStringLiteral("^[A-Za-z0-9-]+(\\.[A-Za-z0-9-]+)+(:\\d+)?([/?#]\\S*)?$"));
-    if (web.match(text).hasMatch())
-        return ToGbk(text);
-    if (bareHost.match(text).hasMatch())
-        return "http://" + ToGbk(text);
-    return {};
+    const QString text = FromGbk(address).trimmed();
+    for (QLatin1StringView scheme : {QLatin1StringView("http://"), QLatin1StringView("https://")})
+        if (text.startsWith(scheme, Qt::CaseInsensitive))
+            return IsAfterScheme(QStringView(text).mid(scheme.size())) ? ToGbk(text)
+                                                                       : std::string();
+    return IsBareHost(text) ? "http://" + ToGbk(text) : std::string();
 }
 
 bool OpenWebAddress(const std::string& address) {

@@ -64,12 +64,26 @@ TEST(Interaction, OnlyWebAddressesAreOpened) {
     EXPECT_EQ(NormalizeWebAddress("HTTPS://example.com"), "HTTPS://example.com");
     EXPECT_EQ(NormalizeWebAddress(" www.example.com "), "http://www.example.com");
     EXPECT_EQ(NormalizeWebAddress("example.com:8080/x"), "http://example.com:8080/x");
-    EXPECT_EQ(NormalizeWebAddress(""), "");
-    EXPECT_EQ(NormalizeWebAddress("file:///etc/passwd"), "");
-    EXPECT_EQ(NormalizeWebAddress("javascript:alert(1)"), "");
-    EXPECT_EQ(NormalizeWebAddress("/usr/bin/xterm"), "");
-    EXPECT_EQ(NormalizeWebAddress("rm -rf"), "");
-    EXPECT_EQ(NormalizeWebAddress("http://"), "");
+    EXPECT_EQ(NormalizeWebAddress("a-b.example.com#top"), "http://a-b.example.com#top");
+    for (const char* refused :
+         {"", "file:///etc/passwd", "javascript:alert(1)", "/usr/bin/xterm", "rm -rf", "-x",
+          "http://", "http:///etc/passwd", "http://a.com/x y", "ftp://a.com", "localhost", "a.com.",
+          "a..com", "a.com:", "a.com:80x", "www.a.com;rm", "www.a.com`id`", "a b.com",
+          "http://a.com/\tx"}) {
+        EXPECT_EQ(NormalizeWebAddress(refused), "") << refused;
+    }
+
+    // Texts of a megabyte that nearly pass take no longer than they are long.
+    const std::string mega(1 << 20, 'a');
+    std::string dots;
+    for (int i = 0; i < (1 << 18); ++i)
+        dots += "a.";
+    for (const std::string& refused :
+         {"http://" + mega + " x", "http://" + mega + "/" + mega + "\x01", dots + " ",
+          dots + "a:" + mega, dots + "a/" + mega + " x"})
+        EXPECT_EQ(NormalizeWebAddress(refused), "");
+    EXPECT_EQ(NormalizeWebAddress("http://" + mega), "http://" + mega);
+    EXPECT_EQ(NormalizeWebAddress(dots + "a/" + mega), "http://" + dots + "a/" + mega);
 
     ScriptedInteraction seam;
     EXPECT_FALSE(OpenWebAddress("mailto:a@b.c"));
