@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -185,8 +186,25 @@ bool OpenWebAddress(const std::string& address) {
     return !complete.empty() && Interaction().OpenUrl(complete);
 }
 
+namespace {
+
+// A program of the host folder: an absolute path that stays below the folder
+// once "." and ".." are resolved. A bare name would be looked up on PATH.
+bool IsHostProgram(const std::string& path) {
+    const QString program = FromGbk(path);
+    if (!QDir::isAbsolutePath(program))
+        return false;
+    QString folder = QDir::cleanPath(FromGbk(HostFolder()));
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    const QString cleaned = QDir::cleanPath(program);
+    return cleaned.size() > folder.size() && cleaned.startsWith(folder);
+}
+
+} // namespace
+
 bool StartProgram(const std::string& path, const std::string& parameters) {
-    return Interaction().StartProgram(path, parameters);
+    return IsHostProgram(path) && Interaction().StartProgram(path, parameters);
 }
 
 std::string QtFileFilter(const std::string& windowsFilter) {

@@ -27,6 +27,7 @@ public:
     virtual void SetWaitCursor(bool on) = 0;
     // address is already checked and complete (http or https).
     virtual bool OpenUrl(const std::string& address) = 0;
+    // path is already checked: an absolute path below the host folder.
     virtual bool StartProgram(const std::string& path, const std::string& parameters) = 0;
     virtual int RunModal(CDialog& dialog) = 0;
 };
@@ -44,7 +45,9 @@ bool OpenWebAddress(const std::string& address);
 // The complete address OpenWebAddress would open, or empty when it refuses.
 std::string NormalizeWebAddress(const std::string& address);
 
-// Starts a program by path with the parameter text as one argument, detached.
+// Starts a program of the host folder, given by its absolute path, with the
+// parameter text as one argument, detached, without a shell. Any other path
+// (a bare name, a relative path, one outside the folder) gives false.
 bool StartProgram(const std::string& path, const std::string& parameters);
 
 // "desc (*.a)|*.a|desc2|*.b||" -> Qt's "desc (*.a);;desc2 (*.b)".

@@ -1,7 +1,9 @@
 #include "platform/Interaction.h"
 #include "platform/Dialog.h"
+#include "platform/HostFolder.h"
 
 #include "tests/support/ScriptedInteraction.h"
+#include "tests/support/TestSupport.h"
 
 #include <QPushButton>
 #include <QWidget>
@@ -89,6 +91,22 @@ TEST(Interaction, OnlyWebAddressesAreOpened) {
     EXPECT_FALSE(OpenWebAddress("mailto:a@b.c"));
     EXPECT_TRUE(OpenWebAddress("www.example.com"));
     EXPECT_EQ(seam.OpenedUrls(), std::vector<std::string>{"http://www.example.com"});
+}
+
+TEST(Interaction, OnlyProgramsOfTheHostFolderAreStarted) {
+    TempHostFolder folder;
+    ScriptedInteraction seam;
+    for (const std::string& refused :
+         {std::string("Korvald.exe"), std::string("sh"), std::string("./Korvald.exe"),
+          std::string("/bin/sh"), HostPath("../Korvald.exe"), HostPath("data/../../sh"),
+          HostFolder(), std::string()})
+        EXPECT_FALSE(StartProgram(refused, "task=Nimbrel&Keyid=5")) << refused;
+    EXPECT_TRUE(seam.Launches().empty());
+
+    ASSERT_TRUE(StartProgram(HostPath("Korvald.exe"), "task=Nimbrel&Keyid=5"));
+    ASSERT_EQ(seam.Launches().size(), 1u);
+    EXPECT_EQ(seam.Launches()[0].path, HostPath("Korvald.exe"));
+    EXPECT_EQ(seam.Launches()[0].parameters, "task=Nimbrel&Keyid=5");
 }
 
 TEST(Interaction, WindowsFilterBecomesQtFilter) {
