@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -21,6 +23,17 @@ QWidget* WindowOf(CWnd* owner) {
     if (owner && owner->Widget())
         return owner->Widget();
     return QApplication::activeWindow();
+}
+
+// A menu entry's picture from the host folder's images, white left out.
+QIcon MenuPicture(const std::string& name) {
+    if (name.empty())
+        return QIcon();
+    QPixmap picture(FromGbk(HostPath("images/" + name)));
+    if (picture.isNull())
+        return QIcon();
+    picture.setMask(picture.createMaskFromColor(Qt::white, Qt::MaskInColor));
+    return QIcon(picture);
 }
 
 // The desktop implementation of the seam.
@@ -69,6 +82,22 @@ public:
         }
         path = ToGbk(chosen);
         return true;
+    }
+
+    int PopupMenu(CWnd* owner, const MenuRequest& request) override {
+        QMenu menu(WindowOf(owner));
+        for (const MenuItem& item : request.items) {
+            if (item.id == 0) {
+                menu.addSeparator();
+                continue;
+            }
+            QAction* action = menu.addAction(MenuPicture(item.picture), FromGbk(item.text));
+            action->setData(item.id);
+        }
+        const QWidget* anchor = request.anchor;
+        QAction* chosen = menu.exec(anchor ? anchor->mapToGlobal(QPoint(0, anchor->height()))
+                                           : QPoint(request.screenPoint.x, request.screenPoint.y));
+        return chosen ? chosen->data().toInt() : 0;
     }
 
     void SetWaitCursor(bool on) override {
@@ -179,6 +208,10 @@ std::string NormalizeWebAddress(const std::string& address) {
             return IsAfterScheme(QStringView(text).mid(scheme.size())) ? ToGbk(text)
                                                                        : std::string();
     return IsBareHost(text) ? "http://" + ToGbk(text) : std::string();
+}
+
+int ShowPopupMenu(CWnd* owner, const MenuRequest& menu) {
+    return Interaction().PopupMenu(owner, menu);
 }
 
 bool OpenWebAddress(const std::string& address) {

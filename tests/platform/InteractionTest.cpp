@@ -1,12 +1,20 @@
 #include "platform/Interaction.h"
+#include "platform/CodePage.h"
 #include "platform/Dialog.h"
 #include "platform/HostFolder.h"
 
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TestSupport.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QWidget>
+#include <functional>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,6 +67,107 @@ TEST(Interaction, MessageBoxesAndWaitCursorAreRecorded) {
     }
     EXPECT_EQ(seam.WaitCursorDepth(), 0);
     EXPECT_EQ(seam.WaitCursorShown(), 1);
+}
+
+namespace {
+
+MenuRequest CategoryMenu(QWidget* anchor = nullptr) {
+    MenuRequest menu;
+    menu.items = {{6001, "添加分类", "item.png"},
+                  MenuItem::Separator(),
+                  {6003, "修改分类名称"},
+                  {6004, "删除分类"}};
+    menu.anchor = anchor;
+    return menu;
+}
+
+// Runs inside the loop of the next menu that opens: looks at the menu, then
+// leaves it with the key.
+void WhenMenuOpens(std::function<void(QMenu&)> look, int key) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [look, key] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) {
+                ADD_FAILURE() << "no menu open";
+                return;
+            }
+            look(*menu);
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(menu, &press);
+            menu->close();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+TEST(Interaction, DesktopMenuOpensBelowItsAnchorAndGivesTheChosenId) {
+    TempHostFolder folder;
+    QImage picture(16, 15, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    picture.setPixel(3, 4, qRgb(255, 0, 0));
+    ASSERT_TRUE(QDir().mkpath(FromGbk(folder.Path("images"))));
+    ASSERT_TRUE(picture.save(FromGbk(folder.Path("images/item.png"))));
+    QWidget window;
+    window.setGeometry(100, 120, 300, 200);
+    auto* button = new QPushButton(&window);
+    button->setGeometry(10, 20, 60, 24);
+    window.show();
+
+    WhenMenuOpens(
+        [button](QMenu& menu) {
+            EXPECT_EQ(menu.pos(), button->mapToGlobal(QPoint(0, 24)));
+            const QList<QAction*> actions = menu.actions();
+            ASSERT_EQ(actions.size(), 4);
+            EXPECT_EQ(actions[0]->text(), QStringLiteral("添加分类"));
+            QImage icon = actions[0]->icon().pixmap(16, 15).toImage();
+            EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
+            EXPECT_EQ(icon.pixel(3, 4), qRgb(255, 0, 0));
+            EXPECT_TRUE(actions[1]->isSeparator());
+            EXPECT_TRUE(actions[2]->icon().isNull());
+            menu.setActiveAction(actions[3]);
+        },
+        Qt::Key_Return);
+    EXPECT_EQ(ShowPopupMenu(nullptr, CategoryMenu(button)), 6004);
+
+    MenuRequest atPoint = CategoryMenu();
+    atPoint.screenPoint = {140, 150};
+    WhenMenuOpens([](QMenu& menu) { EXPECT_EQ(menu.pos(), QPoint(140, 150)); }, Qt::Key_Escape);
+    EXPECT_EQ(ShowPopupMenu(nullptr, atPoint), 0);
+}
+
+TEST(Interaction, ScriptedMenusChooseOrDismissAndFailOnAnythingElse) {
+    QWidget button;
+    {
+        ScriptedInteraction seam;
+        seam.ExpectMenu(6003);
+        seam.ExpectMenuDismiss();
+        EXPECT_EQ(ShowPopupMenu(nullptr, CategoryMenu(&button)), 6003);
+        EXPECT_EQ(ShowPopupMenu(nullptr, CategoryMenu()), 0);
+        ASSERT_EQ(seam.Menus().size(), 2u);
+        EXPECT_EQ(seam.Menus()[0].anchor, &button);
+        EXPECT_EQ(seam.Menus()[0].items[2].text, "修改分类名称");
+    }
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedInteraction seam;
+            EXPECT_EQ(ShowPopupMenu(nullptr, CategoryMenu()), 0);
+        },
+        "unexpected popup menu");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedInteraction seam;
+            seam.ExpectMenu(6002);
+            EXPECT_EQ(ShowPopupMenu(nullptr, CategoryMenu()), 0);
+        },
+        "6002 is not among the entries");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedInteraction seam;
+            seam.ExpectMenuDismiss();
+        },
+        "popup menu answer(s) unused");
 }
 
 TEST(Interaction, OnlyWebAddressesAreOpened) {
