@@ -39,6 +39,33 @@ QIcon MakeIcon(const std::string& name, COLORREF transparent, const QSize& size)
     return QIcon(QPixmap::fromImage(image));
 }
 
+// Deletes items that are out of the tree. Qt deletes an item's children from
+// the item's destructor, one stack frame per level, which a chain of many
+// thousand categories overflows; here every item gives up its children before
+// it is deleted, deepest first, so no destructor reaches further than one level.
+void DeleteDetached(const QList<QTreeWidgetItem*>& items) {
+    std::vector<QTreeWidgetItem*> topDown(items.begin(), items.end());
+    for (std::size_t i = 0; i < topDown.size(); ++i)
+        for (int child = 0; child < topDown[i]->childCount(); ++child)
+            topDown.push_back(topDown[i]->child(child));
+    for (auto it = topDown.rbegin(); it != topDown.rend(); ++it)
+        for (QTreeWidgetItem* leaf : (*it)->takeChildren())
+            delete leaf;
+    for (QTreeWidgetItem* item : items)
+        delete item;
+}
+
+// The tree's window: it empties itself without recursion before Qt's own
+// teardown, whoever deletes it, and reports nothing on the way out.
+class TreeWidget : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    ~TreeWidget() override {
+        blockSignals(true);
+        DeleteDetached(invisibleRootItem()->takeChildren());
+    }
+};
+
 } // namespace
 
 struct CTreeCtrl::Private {
@@ -98,7 +125,7 @@ CTreeCtrl::~CTreeCtrl() {
 }
 
 QWidget* CTreeCtrl::CreateWidget(QWidget* parent) {
-    auto* tree = new QTreeWidget(parent);
+    auto* tree = new TreeWidget(parent);
     tree->setColumnCount(1);
     tree->setHeaderHidden(true);
     tree->header()->setStretchLastSection(true);
@@ -173,9 +200,13 @@ bool CTreeCtrl::DeleteItem(HTREEITEM item) {
     if (!own)
         return false;
     CaretWatch watch(*this);
+    QTreeWidget* tree = Tree();
     if (ContainsCaret(own))
-        Tree()->setCurrentItem(CaretAfterDeleting(own));
-    delete own;
+        tree->setCurrentItem(CaretAfterDeleting(own));
+    QTreeWidgetItem* parent = own->parent();
+    QTreeWidgetItem* taken = parent ? parent->takeChild(parent->indexOfChild(own))
+                                    : tree->takeTopLevelItem(tree->indexOfTopLevelItem(own));
+    DeleteDetached({taken});
     return true;
 }
 
@@ -204,7 +235,7 @@ bool CTreeCtrl::DeleteAllItems() {
     if (!tree)
         return false;
     CaretWatch watch(*this);
-    tree->clear();
+    DeleteDetached(tree->invisibleRootItem()->takeChildren());
     return true;
 }
 
