@@ -46,7 +46,7 @@ void Fail(const std::string& what) {
 
 void Generate(Site& site, int count) {
     site.file = site.dir.filePath(QStringLiteral("sites.db")).toStdString();
-    if (std::string error; !OpenSiteDatabase(site.db, ToGbk(site.dir.path()), count, error))
+    if (std::string error; !OpenSiteDatabase(site.db, ToPath(site.dir.path()), count, error))
         Fail(error);
 }
 
@@ -131,7 +131,7 @@ long PeakGrowthKb(const QString& folder) {
 
 // The child's side: opens the database, exports, prints the growth.
 int MeasurePeak(const QString& folder) {
-    SetHostFolder(ToGbk(folder));
+    SetHostFolder(ToPath(folder));
     CAdoDatabase db;
     if (!db.Open("Provider=SQLite;Data Source=sites.db"))
         Fail(db.GetLastError());

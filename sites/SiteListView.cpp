@@ -113,7 +113,7 @@ void CSiteListView::BuildGrid() {
     SetCategoryCondition();
     m_binding.SetOrder(kOrder);
     m_binding.SetupColumns();
-    CDataGrid::LoadColumnWidths(&m_grid, kClassName);
+    CDataGrid::KeepColumnWidths(&m_grid, kClassName);
 }
 
 // " ClassPath like '/信息网%' ", in the form that matches the same sites on
@@ -140,7 +140,6 @@ void CSiteListView::MarkChosenRows() {
 }
 
 void CSiteListView::OnDestroy() {
-    CDataGrid::SaveColumnWidths(&m_grid, kClassName);
     m_layout.Clear();
 }
 

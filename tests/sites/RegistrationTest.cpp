@@ -21,7 +21,7 @@ protected:
     // The worker takes the folder of its executable as its host folder, so it
     // is copied; the libraries beside it are links to the build's.
     void InstallWorker() {
-        const QString folder = FromGbk(Host().Path());
+        const QString folder = FromPath(Host().Path());
         ASSERT_TRUE(
             QFile::copy(QStringLiteral(KORVALD_EXE), folder + QStringLiteral("Korvald.exe")));
         const QDir app(QStringLiteral(NIMBREL_APP_DIR));
@@ -95,7 +95,7 @@ TEST_P(RegistrationTest, RestartResetsTheProgressFirstAndNoChosenSiteStillStarts
     // Without the data folder the file cannot be made: the reset has happened,
     // nothing else does.
     QTemporaryDir empty;
-    SetHostFolder(ToGbk(empty.path()));
+    SetHostFolder(ToPath(empty.path()));
     const std::string taskFile = HostPath("data/RegisterUser1.tsk");
     ExecuteOrFail(m_db, "update RegisterUser set Progress=7 where KeyId=1");
     m_seam.ExpectBox(IDOK);
