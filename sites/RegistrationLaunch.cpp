@@ -3,6 +3,7 @@
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
 #include "database/LikeCondition.h"
+#include "platform/CodePage.h"
 #include "platform/HostFolder.h"
 #include "platform/Interaction.h"
 
@@ -24,7 +25,7 @@ std::string SiteSelect(const CAdoDatabase* database) {
 }
 
 std::string FileCreateErrorMessage(const std::string& path, int error) {
-    return "无法创建文件 " + path + "\r\n" + std::strerror(error);
+    return "无法创建文件 " + PathToGbk(path) + "\r\n" + std::strerror(error);
 }
 
 // Writes one line per site; a select that cannot be opened writes none.
