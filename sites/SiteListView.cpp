@@ -191,9 +191,22 @@ bool CSiteListView::OnNotify(const NotifyInfo& info) {
         if (info.column == kMarkerColumn && info.row >= 1)
             ToggleChoice(info.row);
         return true;
+    case NM_RCLICK:
+        ShowContextMenu(info.screenPoint);
+        return true;
     default:
         return false;
     }
+}
+
+// The choice runs after this notification, as a command of the screen; a
+// dismissed menu runs nothing.
+void CSiteListView::ShowContextMenu(const CPoint& screenPoint) {
+    MenuRequest menu;
+    menu.items = {{kEdit, "编辑", "item.gif"}, {kVisit, "访问", "item.gif"}};
+    menu.screenPoint = screenPoint;
+    if (const int id = ShowPopupMenu(this, menu))
+        PostCommand(id);
 }
 
 void CSiteListView::ChooseSelectedRows(bool invert) {

@@ -47,6 +47,7 @@ private:
     void ChooseSelectedRows(bool invert);
     void SetChoice(int row, bool chosen);
     void ToggleChoice(int row);
+    void ShowContextMenu(const CPoint& screenPoint);
     void EditSite();
     void QuerySites();
     void VisitSite();

@@ -124,15 +124,29 @@ TEST_P(SiteListTest, QueryRemovesQuotesKeepsWildcardsAndMarksAgain) {
     EXPECT_EQ(Column(kKeyColumn), "5|3|2|1");
 }
 
-TEST_P(SiteListTest, VisitOpensOnlyWebAddresses) {
+TEST_P(SiteListTest, VisitOpensOnlyWebAddressesAlsoFromTheContextMenu) {
     Open();
     Press(kVisit); // no focus cell
-    for (int row = 1; row <= 4; ++row) {
+    for (int row = 1; row <= 3; ++row) {
         Click(row, kNameColumn);
         Press(kVisit);
     }
-    EXPECT_EQ(m_seam.OpenedUrls(), std::vector<std::string>{"http://huadong.example.com"})
+    EXPECT_EQ(m_seam.OpenedUrls(), std::vector<std::string>{})
         << "an empty home page, file: and javascript: are not opened";
+
+    Click(4, kNameColumn);
+    m_seam.ExpectMenuDismiss();
+    m_seam.ExpectMenu(kVisit);
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, CellCenter(4, kNameColumn));
+        ProcessEvents();
+    }
+    ASSERT_EQ(m_seam.Menus().size(), 2u);
+    const std::vector<MenuItem>& items = m_seam.Menus()[0].items;
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].text + items[1].text, "编辑访问");
+    EXPECT_EQ(items[0].id * 10000 + items[1].id, kEdit * 10000 + kVisit);
+    EXPECT_EQ(m_seam.OpenedUrls(), std::vector<std::string>{"http://huadong.example.com"});
 }
 
 TEST_P(SiteListTest, EditCopiesTheSavedAccountIntoItsRowWithoutARefill) {
