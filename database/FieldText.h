@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class QVariant;
 
@@ -22,11 +23,10 @@ std::optional<FieldKind> KindFromDeclaredType(const char* declared);
 // The server: the kind of the type that Qt reports for a column.
 FieldKind KindFromMetaType(QMetaType type);
 
+// Takes the formats of the default locale, which the user's settings give,
+// when it is made: one formatter serves one select.
 class CFieldFormatter {
 public:
-    // Takes the formats of the default locale, which the user's settings give.
-    void Reset();
-
     void AppendVariant(std::string& out, const QVariant& value, FieldKind kind);
     // A date kept as text (SQLite): in the locale's format when it reads as
     // one, else as it is.
@@ -46,5 +46,10 @@ private:
     QString m_timeFormat;
 };
 
-// The value as a 32-bit integer; texts are read as atoi reads them.
-int VariantToInt(const QVariant& value);
+// Values read as integers. A real is cut toward zero; a text is read as atoi
+// reads it (blanks, a sign, digits; no digits give 0). A value that does not
+// fit 64 bits (or a NaN) gives none instead of a number cut to some bits.
+std::optional<long long> RealToInteger(double value);
+std::optional<long long> TextToInteger(std::string_view text);
+// Not for NULL (an invalid variant), which the callers take as 0.
+std::optional<long long> VariantToInteger(const QVariant& value);
