@@ -1,5 +1,6 @@
 #include "database/AdoConnection.h"
 
+#include "database/SqliteLibrary.h"
 #include "platform/CodePage.h"
 #include "platform/HostFolder.h"
 
@@ -170,6 +171,8 @@ bool OpenSqlite(QSqlDatabase& db, const ConnectionItems& items, std::string& err
         error = DescribeSqlError(db.lastError()) + " (" + ToGbk(path) + ")";
         return false;
     }
+    if (!SqliteDriverMatches(db.driver(), error))
+        return false;
     if (!ConfigureSession(db, DbEngine::SQLite, error)) {
         error += " (" + ToGbk(path) + ")";
         return false;

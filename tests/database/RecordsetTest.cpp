@@ -1,10 +1,12 @@
 // Reading selects through CAdoRecordset on both engines.
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
+#include "database/SqliteLibrary.h"
 #include "platform/CodePage.h"
 #include "tests/database/support/TestDatabase.h"
 
 #include <QLocale>
+#include <QSqlDatabase>
 #include <climits>
 #include <ctime>
 
@@ -205,5 +207,24 @@ TEST(SqliteTextTest, BrokenUtf8ReadsAsQtReadsIt) {
 }
 
 NIMBREL_ON_BOTH_ENGINES(RecordsetTest);
+
+// SQLite is read with this program's SQLite functions on the handle of Qt's
+// driver: the system's driver uses the same library, a driver without it
+// (here the server's) is refused with a reason.
+TEST(SqliteLibraryTest, TheDriverMustUseTheLinkedSqlite) {
+    std::string error;
+    {
+        QSqlDatabase sqlite =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("probe1"));
+        EXPECT_TRUE(SqliteDriverMatches(sqlite.driver(), error)) << error;
+        QSqlDatabase server =
+            QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("probe2"));
+        EXPECT_FALSE(SqliteDriverMatches(server.driver(), error));
+        EXPECT_TRUE(Contains(error, "libqsqlpsql.so")) << error;
+        EXPECT_FALSE(SqliteDriverMatches(nullptr, error));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("probe1"));
+    QSqlDatabase::removeDatabase(QStringLiteral("probe2"));
+}
 
 } // namespace
