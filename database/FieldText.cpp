@@ -97,12 +97,6 @@ void CFieldFormatter::AppendStoredDate(std::string& out, const QString& text, Fi
     AppendGbk(out, text);
 }
 
-void CFieldFormatter::AppendInteger(std::string& out, long long value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, size_t(result.ptr - buffer));
-}
-
 void CFieldFormatter::AppendReal(std::string& out, double value) {
     AppendGbk(out, QString::number(value, 'f', QLocale::FloatingPointShortest));
 }

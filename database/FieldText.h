@@ -4,6 +4,7 @@
 // user's locale format (short date, time with seconds).
 #include <QLocale>
 #include <QString>
+#include <charconv>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,7 +33,11 @@ public:
     // one, else as it is.
     void AppendStoredDate(std::string& out, const QString& text, FieldKind kind);
 
-    static void AppendInteger(std::string& out, long long value);
+    static void AppendInteger(std::string& out, long long value) {
+        char buffer[24];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        out.append(buffer, size_t(result.ptr - buffer));
+    }
     static void AppendReal(std::string& out, double value);
 
 private:
