@@ -92,7 +92,8 @@ struct CAdoRecordset::Impl final : CPendingRows {
         return index;
     }
 
-    void NoField(std::string_view field) {
+    // Out of line: its text building would cost every hit in GetString.
+    [[gnu::noinline]] void NoField(std::string_view field) {
         if (!onRow)
             lastError = kNoCurrentRecord;
         else

@@ -14,16 +14,25 @@ std::string SqliteError(sqlite3* db) {
     return ToGbk(QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
-// Most values are ASCII and go out as they are; eight bytes at a time.
+template <typename Word> Word Load(const char* at) {
+    Word word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// Most values are ASCII and go out as they are. Checked a word at a time,
+// the last word overlapping the one before.
 bool IsAscii(const char* text, size_t size) {
-    size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text + i, 8);
-        if (word & 0x8080808080808080u)
-            return false;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    if (size >= 8) {
+        for (size_t i = 0; i + 8 < size; i += 8)
+            if (Load<std::uint64_t>(text + i) & kHigh)
+                return false;
+        return !(Load<std::uint64_t>(text + size - 8) & kHigh);
     }
-    for (; i < size; ++i)
+    if (size >= 4)
+        return !((Load<std::uint32_t>(text) | Load<std::uint32_t>(text + size - 4)) & kHigh);
+    for (size_t i = 0; i < size; ++i)
         if (static_cast<unsigned char>(text[i]) >= 0x80)
             return false;
     return true;

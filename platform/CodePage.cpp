@@ -148,10 +148,7 @@ bool IsContinuation(unsigned char b) {
 char32_t DecodeUtf8(const unsigned char* text, size_t n, size_t i, size_t& length) {
     const unsigned char b = text[i];
     length = 0;
-    if (b >= 0xC2 && b <= 0xDF && i + 1 < n && IsContinuation(text[i + 1])) {
-        length = 2;
-        return char32_t(b & 0x1F) << 6 | (text[i + 1] & 0x3F);
-    }
+    // Three bytes first: the Chinese characters.
     if (b >= 0xE0 && b <= 0xEF && i + 2 < n && IsContinuation(text[i + 1]) &&
         IsContinuation(text[i + 2])) {
         const char32_t u =
@@ -159,6 +156,10 @@ char32_t DecodeUtf8(const unsigned char* text, size_t n, size_t i, size_t& lengt
         if (u >= 0x800 && (u < 0xD800 || u > 0xDFFF))
             length = 3;
         return u;
+    }
+    if (b >= 0xC2 && b <= 0xDF && i + 1 < n && IsContinuation(text[i + 1])) {
+        length = 2;
+        return char32_t(b & 0x1F) << 6 | (text[i + 1] & 0x3F);
     }
     if (b >= 0xF0 && b <= 0xF4 && i + 3 < n && IsContinuation(text[i + 1]) &&
         IsContinuation(text[i + 2]) && IsContinuation(text[i + 3])) {
