@@ -1,5 +1,5 @@
-// nimbrel-host: opens the database, loads the module from the host folder and
-// shows its screens.
+// nimbrel-host: opens the database, loads the module from the folder of this
+// program and shows its screens.
 //   nimbrel-host [CONNECTION] [--host-folder DIR] [--screenshot DIR]
 //   nimbrel-host --help | --version
 #include "database/AdoDatabase.h"
@@ -82,7 +82,8 @@ int main(int argc, char** argv) {
     bool open = OpenHostDatabase(database, connection, error);
 
     ModuleLibrary module;
-    if (!module.Load(FromGbk(HostFolder())) && !module.Load(QApplication::applicationDirPath())) {
+    // The module comes with the program, also when the host folder is another.
+    if (!module.Load(QApplication::applicationDirPath())) {
         std::fprintf(stderr, "cannot load the module: %s\n", qPrintable(module.ErrorText()));
         return 1;
     }
