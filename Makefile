@@ -7,7 +7,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DNIMBREL_WERROR=ON
 # in DIR/bin, desktop entry and icon in DIR/share. DESTDIR stages a package.
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test bench install format clean
+.PHONY: deps configure build run test bench install format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -21,7 +21,7 @@ build: configure
 run: build
 	$(BUILD)/app/nimbrel-host
 
-test: build
+test: build format-check
 	@scripts/run-tests.sh $(BUILD)
 
 bench: build
@@ -32,6 +32,10 @@ install: build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails when a committed source file differs from what clang-format makes of it.
+format-check: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD)
