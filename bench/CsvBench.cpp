@@ -58,7 +58,7 @@ void ExportWithExporter(CAdoDatabase& db, const std::string& path) {
 }
 
 // The reference: the C API's rows written with the same quoting, the texts
-// turned into GBK by the system's one converter.
+// turned from UTF-8 into GBK by the system's one converter.
 void ExportRaw(const std::string& file, const std::string& path) {
     sqlite3* raw = nullptr;
     sqlite3_open(file.c_str(), &raw);
@@ -83,10 +83,8 @@ void ExportRaw(const std::string& file, const std::string& path) {
             line += '"';
             const size_t start = line.size();
             const int size = sqlite3_column_bytes(stmt, i);
-            if (text && std::all_of(text, text + size, [](char c) { return c >= 0; }))
-                line.append(text, size_t(size));
-            else if (text)
-                AppendGbk(line, QString::fromUtf8(text, size));
+            if (text)
+                AppendGbkFromUtf8(line, std::string_view(text, size_t(size)));
             for (size_t q = line.find('"', start); q != std::string::npos;
                  q = line.find('"', q + 2))
                 line.insert(q, 1, '"');
