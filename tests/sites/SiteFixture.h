@@ -2,7 +2,6 @@
 // What the site directory's tests share: a fresh database of either engine
 // with the tables and a few sites, the installation's form file in the
 // temporary host folder, and the scripted seam.
-#include "database/Schema.h"
 #include "tests/database/support/TestDatabase.h"
 #include "tests/support/ScriptedInteraction.h"
 
@@ -11,13 +10,11 @@
 
 // Keys are given by the database in insertion order: 1 to 5. The list shows
 // the four under "/信息网", newest first: keys 5, 3, 2, 1 in rows 1 to 4.
-class SiteTest : public OpenedDatabaseTest {
+class SiteTest : public SchemaDatabaseTest {
 protected:
     void SetUp() override {
-        OpenedDatabaseTest::SetUp();
+        SchemaDatabaseTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
-        std::string error;
-        ASSERT_TRUE(CreateSchema(m_db, error)) << Utf8(error);
         const std::string form = ReadFileBytes(NIMBREL_INSTALL_DATA "/res/SiteEditDlg.htm");
         ASSERT_NE(form, "");
         ASSERT_TRUE(Host().Write("res/SiteEditDlg.htm", form));
