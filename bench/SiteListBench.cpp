@@ -40,7 +40,7 @@ void Fail(const std::string& what) {
 // The host's page, shown, in which the screen is opened.
 struct HostPage {
     QWidget page;
-    CSiteListView view;
+    CDestroyWindowFirst<CSiteListView> view; // as the module hands it out
 
     HostPage() {
         page.resize(1000, 700);

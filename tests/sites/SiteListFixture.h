@@ -46,5 +46,5 @@ protected:
     }
 
     QWidget m_host;
-    CSiteListView m_view;
+    CDestroyWindowFirst<CSiteListView> m_view; // as the module hands it out
 };
