@@ -92,8 +92,10 @@ void CSiteEditDialog::SaveByUpdate(int key) {
         update.SetText(field, value);
         Document().SetString(kParameters, field, value);
     }
-    if (Execute(update.BuildSql()))
+    if (m_database && m_database->Execute(update.BuildSql()))
         CHtmlForm::OnOK();
+    else
+        ShowDatabaseError(); // the dialog stays open
 }
 
 void CSiteEditDialog::SaveByInsert() {
@@ -108,7 +110,7 @@ void CSiteEditDialog::SaveByInsert() {
     // with no other desktop inserting in between.
     const int key = m_database ? InsertAndGetKey(m_database, insert) : -1;
     if (key < 0) {
-        AfxMessageBox(m_database ? m_database->GetLastError() : kNoDatabase, MB_OK, this);
+        ShowDatabaseError();
         return;
     }
     Document().SetInt(kParameters, "KeyId", key);
@@ -116,9 +118,6 @@ void CSiteEditDialog::SaveByInsert() {
     SaveByUpdate(key);
 }
 
-bool CSiteEditDialog::Execute(const std::string& sql) {
-    if (m_database && m_database->Execute(sql))
-        return true;
+void CSiteEditDialog::ShowDatabaseError() {
     AfxMessageBox(m_database ? m_database->GetLastError() : kNoDatabase, MB_OK, this);
-    return false;
 }

@@ -37,8 +37,7 @@ private:
     bool LoadSite(const std::string& key);
     void SaveByUpdate(int key);
     void SaveByInsert();
-    // Runs the statement; false after showing the database's error.
-    bool Execute(const std::string& sql);
+    void ShowDatabaseError();
 
     CAdoDatabase* m_database = nullptr;
 };
