@@ -1,5 +1,7 @@
 #include "database/AdoConnection.h"
 
+#include "database/ConnectionString.h"
+#include "database/StatementText.h"
 #include "platform/CodePage.h"
 #include "platform/HostFolder.h"
 
@@ -7,125 +9,14 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <libpq-fe.h>
+#include <poll.h>
 #include <utility>
-#include <vector>
 
 namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
 constexpr int kConnectTimeoutSeconds = 5;
-
-// Items of an ADO-style connection string: key=value pairs separated by ";",
-// keys folded to lower case, values trimmed; a value may be enclosed in
-// double or single quotes (a doubled quote stands for one) to hold ";".
-struct ConnectionItems {
-    std::vector<std::pair<QString, QString>> items;
-
-    // A key given twice takes its last value.
-    QString Value(QLatin1StringView key) const {
-        for (auto item = items.rbegin(); item != items.rend(); ++item)
-            if (item->first == key)
-                return item->second;
-        return {};
-    }
-    bool Has(QLatin1StringView key) const {
-        for (const auto& item : items)
-            if (item.first == key)
-                return true;
-        return false;
-    }
-};
-
-// Folds the aliases that ADO connection strings commonly use to one key.
-QString CanonicalKey(const QString& key) {
-    static const std::pair<const char*, const char*> aliases[] = {{"server", "host"},
-                                                                  {"initial catalog", "database"},
-                                                                  {"uid", "user id"},
-                                                                  {"user", "user id"},
-                                                                  {"pwd", "password"}};
-    for (const auto& alias : aliases)
-        if (key == QLatin1StringView(alias.first))
-            return QLatin1StringView(alias.second).toString();
-    return key;
-}
-
-bool IsKnownKey(const QString& key) {
-    static const char* const known[] = {"provider", "data source", "host",    "port",
-                                        "database", "user id",     "password"};
-    for (const char* k : known)
-        if (key == QLatin1StringView(k))
-            return true;
-    return false;
-}
-
-bool ParseConnectionString(const QString& text, ConnectionItems& out, std::string& error) {
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n) {
-        qsizetype end = text.indexOf(u';', i);
-        qsizetype eq = text.indexOf(u'=', i);
-        if (end < 0)
-            end = n;
-        if (eq < 0 || eq > end) {
-            QString item = text.mid(i, end - i).trimmed();
-            if (!item.isEmpty()) {
-                error = "Malformed connection string: \"" + ToGbk(item) + "\" has no \"=\".";
-                return false;
-            }
-            i = end + 1;
-            continue;
-        }
-        const QString written = text.mid(i, eq - i).trimmed();
-        QString key = CanonicalKey(written.toLower());
-        if (key.isEmpty()) {
-            error = "Malformed connection string: a value has no key.";
-            return false;
-        }
-        if (!IsKnownKey(key)) {
-            error = "Unknown key \"" + ToGbk(written) + "\" in the connection string.";
-            return false;
-        }
-        qsizetype pos = eq + 1;
-        while (pos < n && text.at(pos).isSpace())
-            ++pos;
-        QString value;
-        if (pos < n && (text.at(pos) == u'"' || text.at(pos) == u'\'')) {
-            const QChar quote = text.at(pos++);
-            bool closed = false;
-            while (pos < n) {
-                if (text.at(pos) == quote) {
-                    if (pos + 1 < n && text.at(pos + 1) == quote) {
-                        value += quote;
-                        pos += 2;
-                        continue;
-                    }
-                    closed = true;
-                    ++pos;
-                    break;
-                }
-                value += text.at(pos++);
-            }
-            if (!closed) {
-                error = "Malformed connection string: the value of \"" + ToGbk(key) +
-                        "\" has no closing quote.";
-                return false;
-            }
-            end = text.indexOf(u';', pos);
-            if (end < 0)
-                end = n;
-            if (!text.mid(pos, end - pos).trimmed().isEmpty()) {
-                error = "Malformed connection string: text after the quoted value of \"" +
-                        ToGbk(key) + "\".";
-                return false;
-            }
-        } else {
-            value = text.mid(pos, end - pos).trimmed();
-        }
-        out.items.emplace_back(key, value);
-        i = end + 1;
-    }
-    return true;
-}
 
 QString NextConnectionName() {
     static std::atomic<unsigned> counter{0};
@@ -155,8 +46,8 @@ bool ConfigureSession(QSqlDatabase& db, DbEngine engine, std::string& error) {
     return true;
 }
 
-bool OpenSqlite(QSqlDatabase& db, const ConnectionItems& items, std::string& error) {
-    const std::string source = ToGbk(items.Value(QLatin1StringView("data source")));
+bool OpenSqlite(QSqlDatabase& db, const CConnectionString& items, std::string& error) {
+    const std::string source = items.Value("data source");
     if (source.empty()) {
         error = "The SQLite connection string has no Data Source.";
         return false;
@@ -177,8 +68,8 @@ bool OpenSqlite(QSqlDatabase& db, const ConnectionItems& items, std::string& err
     return true;
 }
 
-bool OpenPostgreSql(QSqlDatabase& db, const ConnectionItems& items, std::string& error) {
-    const QString port = items.Value(QLatin1StringView("port"));
+bool OpenPostgreSql(QSqlDatabase& db, const CConnectionString& items, std::string& error) {
+    const QString port = FromGbk(items.Value("port"));
     if (!port.isEmpty()) {
         bool ok = false;
         int number = port.toInt(&ok);
@@ -188,16 +79,28 @@ bool OpenPostgreSql(QSqlDatabase& db, const ConnectionItems& items, std::string&
         }
         db.setPort(number);
     }
-    db.setHostName(items.Value(QLatin1StringView("host")));
-    db.setDatabaseName(items.Value(QLatin1StringView("database")));
-    db.setUserName(items.Value(QLatin1StringView("user id")));
-    db.setPassword(items.Value(QLatin1StringView("password")));
+    db.setHostName(FromGbk(items.Value("host")));
+    db.setDatabaseName(FromGbk(items.Value("database")));
+    db.setUserName(FromGbk(items.Value("user id")));
+    db.setPassword(FromGbk(items.Value("password")));
     db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds));
     if (!db.open()) {
         error = DescribeSqlError(db.lastError());
         return false;
     }
     return ConfigureSession(db, DbEngine::PostgreSQL, error);
+}
+
+// At most maxBytes of text, without cutting a double-byte character.
+std::string GbkPrefix(std::string_view text, size_t maxBytes) {
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t next = end + (static_cast<unsigned char>(text[end]) >= 0x81 ? 2 : 1);
+        if (next > maxBytes || next > text.size())
+            break;
+        end = next;
+    }
+    return std::string(text.substr(0, end));
 }
 
 } // namespace
@@ -210,14 +113,14 @@ std::string DescribeSqlError(const QSqlError& error) {
 }
 
 CAdoConnection* CAdoConnection::Open(const std::string& connectionString, std::string& error) {
-    ConnectionItems items;
-    if (!ParseConnectionString(FromGbk(connectionString), items, error))
+    CConnectionString items;
+    if (!items.Parse(connectionString, error))
         return nullptr;
-    if (!items.Has(QLatin1StringView("provider"))) {
+    if (!items.Has("provider")) {
         error = "The connection string names no Provider.";
         return nullptr;
     }
-    const QString provider = items.Value(QLatin1StringView("provider"));
+    const QString provider = FromGbk(items.Value("provider"));
     DbEngine engine;
     QString driver;
     if (provider.compare(QLatin1StringView("SQLite"), Qt::CaseInsensitive) == 0) {
@@ -283,10 +186,23 @@ void CAdoConnection::ForgetPendingReader(CPendingRows* reader) {
 }
 
 bool CAdoConnection::EnsureOpen(std::string& error) {
-    if (m_db.isOpen())
-        return true;
-    // The server dropped the connection (a restart, the network): connect
-    // again, so that the host's object works once the server is back.
+    if (m_db.isOpen()) {
+        const Session session = CheckSession();
+        if (session == Session::Alive)
+            return true;
+        if (session == Session::EndedInTransaction) {
+            // A new connection would run the transaction's remaining
+            // statements outside of it.
+            error = "The connection to the database was lost inside a transaction; "
+                    "its statements were not stored.";
+            m_db.close();
+            return false;
+        }
+    }
+    // The server ended the session (a restart, an administrator, the
+    // network): connect again, so that the statement about to run and the
+    // host's object work once the server is back.
+    m_db.close();
     std::string reason;
     if (m_db.open() && ConfigureSession(m_db, m_engine, reason))
         return true;
@@ -296,18 +212,63 @@ bool CAdoConnection::EnsureOpen(std::string& error) {
     return false;
 }
 
+// A server that ends a session sends its reason and closes the socket; on a
+// connection at rest both wait unread until the next statement, which would
+// then fail ("terminating connection due to administrator command") without
+// having run. They are read here, before anything is sent, so the statement
+// runs on a new connection instead. A statement that fails once it was sent
+// may have run: it is never sent again.
+CAdoConnection::Session CAdoConnection::CheckSession() {
+    if (m_engine != DbEngine::PostgreSQL)
+        return Session::Alive;
+    const QVariant handle = m_db.driver()->handle();
+    // Qt names the type by the structure behind libpq's PGconn.
+    if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return Session::Alive;
+    PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+    const bool inTransaction = PQtransactionStatus(connection) != PQTRANS_IDLE;
+    // Each round reads what has arrived; the end of the session shows as a
+    // closed socket after at most a few messages.
+    for (int round = 0; round < 8 && PQstatus(connection) == CONNECTION_OK; ++round) {
+        pollfd socket{PQsocket(connection), POLLIN, 0};
+        if (socket.fd < 0 || poll(&socket, 1, 0) <= 0)
+            break;
+        PQconsumeInput(connection);
+    }
+    if (PQstatus(connection) == CONNECTION_OK)
+        return Session::Alive;
+    return inTransaction ? Session::EndedInTransaction : Session::Ended;
+}
+
+bool CAdoConnection::CheckStatementText(const std::string& sql, size_t* length,
+                                        std::string& error) const {
+    const StatementScan scan = ScanStatements(sql, m_engine);
+    switch (scan.count) {
+    case StatementScan::Count::None:
+        error = "The command text is empty.";
+        return false;
+    case StatementScan::Count::Several:
+        error = "The command text holds more than one statement; the second begins with \"" +
+                GbkPrefix(std::string_view(sql).substr(scan.position), 40) + "\".";
+        return false;
+    default:
+        if (length)
+            *length = scan.position;
+        return true;
+    }
+}
+
 int CAdoConnection::Execute(const std::string& sql, long* recordsAffected, std::string& error) {
+    size_t length = 0;
+    if (!CheckStatementText(sql, &length, error))
+        return 0;
     BeforeStatement(nullptr);
     if (!EnsureOpen(error))
         return 0;
-    const QString text = FromGbk(sql);
-    if (text.trimmed().isEmpty()) {
-        error = "The command text is empty.";
-        return 0;
-    }
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(text)) {
+    // Without what follows the statement: SQLite refuses even a comment there.
+    if (!query.exec(FromGbk(std::string_view(sql).substr(0, length)))) {
         error = DescribeSqlError(query.lastError());
         return 0;
     }

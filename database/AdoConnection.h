@@ -41,7 +41,13 @@ public:
     void SetPendingReader(CPendingRows* reader) { m_pending = reader; }
     void ForgetPendingReader(CPendingRows* reader);
 
-    // False with the reason when the connection was lost and cannot be made again.
+    // Refuses a text that holds no statement or more than one (see
+    // StatementText.h); length, when given, receives the part to send: the
+    // statement and its ";", without the blanks and comments after it.
+    bool CheckStatementText(const std::string& sql, size_t* length, std::string& error) const;
+    // Called right before a statement is sent: makes a connection that the
+    // server has ended anew. False with the reason when that fails, or when
+    // the session ended inside a transaction.
     bool EnsureOpen(std::string& error);
     // 1 or 0 with the error text in error, as CAdoDatabase::Execute.
     int Execute(const std::string& sql, long* recordsAffected, std::string& error);
@@ -49,6 +55,8 @@ public:
 private:
     CAdoConnection(DbEngine engine, QSqlDatabase db);
     ~CAdoConnection();
+    enum class Session { Alive, Ended, EndedInTransaction };
+    Session CheckSession();
 
     std::atomic<int> m_refs{1};
     DbEngine m_engine;

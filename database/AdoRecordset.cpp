@@ -382,6 +382,8 @@ int CAdoRecordset::Open(const std::string& sql) {
         d.lastError = kNotOpen;
         return 0;
     }
+    if (!d.connection->CheckStatementText(sql, nullptr, d.lastError))
+        return 0;
     d.connection->BeforeStatement(&d);
     if (!d.connection->EnsureOpen(d.lastError))
         return 0;

@@ -3,6 +3,7 @@
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
 
+#include <climits>
 #include <cstdlib>
 
 void CSqlStatement::SetText(const std::string& field, const std::string& value) {
@@ -57,19 +58,32 @@ const std::string& CSqlUpdate::BuildSql() {
     return m_statement;
 }
 
-int GetMaxKeyId(CAdoDatabase* database, const std::string& table) {
-    if (!database)
-        return -1;
+bool ReadMaxKeyId(CAdoDatabase* database, const std::string& table, long long& maxKey,
+                  std::string& error) {
+    if (!database) {
+        error = "No database.";
+        return false;
+    }
     CAdoRecordset rs;
     rs.SetConnection(database->GetConnection());
-    if (!rs.Open(" select max(keyid) as maxid from " + table))
-        return -1;
-    int result = 0;
+    if (!rs.Open(" select max(keyid) as maxid from " + table)) {
+        error = rs.GetLastError();
+        return false;
+    }
+    maxKey = 0;
     if (!rs.IsEOF()) {
+        // Leading digits as atoi reads them, without its overflow.
         const char* text = rs.GetString("maxid");
         if (text && *text)
-            result = std::atoi(text);
+            maxKey = std::strtoll(text, nullptr, 10);
     }
-    rs.Close();
-    return result;
+    return true;
+}
+
+int GetMaxKeyId(CAdoDatabase* database, const std::string& table) {
+    long long maxKey = 0;
+    std::string error;
+    if (!ReadMaxKeyId(database, table, maxKey, error) || maxKey > INT_MAX || maxKey < INT_MIN)
+        return -1;
+    return int(maxKey);
 }

@@ -16,6 +16,7 @@ class CAdoDatabase;
 class CSqlStatement {
 public:
     void SetTableName(const std::string& table) { m_table = table; }
+    const std::string& GetTableName() const { return m_table; }
     void SetText(const std::string& field, const std::string& value);
     void SetNumber(const std::string& field, long value);
 
@@ -44,5 +45,12 @@ private:
 };
 
 // The highest keyid of the table, 0 for an empty table, -1 when the query
-// cannot be opened (no database, no such table, no connection).
+// cannot be opened (no database, no such table, no connection) or when the
+// highest key does not fit in 32 bits (keys of the embedded database are
+// 64-bit). A new key taken as this + 1 must go through InsertWithNextKey
+// (database/KeyedInsert.h), and so must an insert whose key is learned as this.
 int GetMaxKeyId(CAdoDatabase* database, const std::string& table);
+// The same as a 64-bit number with the reason of a failure: false with error
+// set when the query cannot be opened; maxKey is 0 for an empty table.
+bool ReadMaxKeyId(CAdoDatabase* database, const std::string& table, long long& maxKey,
+                  std::string& error);

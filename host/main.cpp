@@ -2,6 +2,7 @@
 // shows its screens.
 //   nimbrel-host [CONNECTION] [--host-folder DIR] [--screenshot DIR]
 #include "database/AdoDatabase.h"
+#include "database/ConnectionString.h"
 #include "host/HostDatabase.h"
 #include "host/HostWindow.h"
 #include "platform/CodePage.h"
@@ -11,7 +12,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <cstdio>
 #include <cstring>
 
@@ -26,10 +26,7 @@ bool WantsScreenshot(int argc, char** argv) {
 
 // What the status bar says about the database, without the password.
 QString DescribeConnection(const std::string& connection, bool open) {
-    QString text = FromGbk(connection);
-    text.replace(QRegularExpression(QStringLiteral("(Password=)[^;]*"),
-                                    QRegularExpression::CaseInsensitiveOption),
-                 QStringLiteral("\\1***"));
+    const QString text = FromGbk(MaskConnectionPassword(connection));
     return (open ? QStringLiteral("数据库: ") : QStringLiteral("数据库未打开: ")) + text;
 }
 

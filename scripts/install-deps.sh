@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-image-formats-plugins
-  libsqlite3-dev
+  libsqlite3-dev libpq-dev
   libgtest-dev libbenchmark-dev
   postgresql
   fonts-noto-cjk

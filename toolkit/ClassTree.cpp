@@ -2,11 +2,14 @@
 
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
+#include "database/KeyedInsert.h"
 #include "database/SqlStatement.h"
 #include "platform/Interaction.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <unordered_set>
 
 namespace {
@@ -15,6 +18,21 @@ namespace {
 // into statements as the signed number.
 std::string KeyText(std::uint32_t data) {
     return std::to_string(static_cast<std::int32_t>(data));
+}
+
+// The row's key read from its decimal text: keys of the embedded database
+// are 64-bit, and two keys that differ by 2^32 must not read as one.
+bool ReadKey(CAdoRecordset& rs, std::int32_t& key) {
+    const char* text = rs.GetString("keyid");
+    if (!text)
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text, &end, 10);
+    if (end == text || *end || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
+        return false;
+    key = static_cast<std::int32_t>(value);
+    return true;
 }
 
 } // namespace
@@ -84,7 +102,10 @@ int CClassTree::LoadChildren(HTREEITEM parent) {
         HTREEITEM item = level.items[level.next++];
         path.Push(GetItemData(item));
         Level children;
-        ReadChildren(item, path, children.items); // a failure leaves this branch empty
+        // A server that is gone would fail every select that follows: the
+        // first failure ends the load with its one message.
+        if (!ReadChildren(item, path, children.items))
+            return 0;
         levels.push_back(std::move(children));
     }
     return 1;
@@ -103,7 +124,14 @@ bool CClassTree::ReadChildren(HTREEITEM parent, const KeyPath& path,
     while (!rs.IsEOF()) {
         const char* name = rs.GetString("name");
         const std::string text = name ? name : "";
-        const auto key = static_cast<std::uint32_t>(rs.GetInt("keyid"));
+        std::int32_t signedKey = 0;
+        if (!ReadKey(rs, signedKey)) {
+            ShowError("The category \"" + text + "\" in " + m_table + " has the key " +
+                      rs.GetText("keyid") + ", which is not a whole number from " +
+                      "-2147483648 to 2147483647; the tree ends before it.");
+            return false;
+        }
+        const auto key = static_cast<std::uint32_t>(signedKey);
         if (!path.Contains(key)) {
             if (HTREEITEM item = InsertItem(text, 0, parent)) {
                 SetItemData(item, key);
@@ -121,17 +149,17 @@ HTREEITEM CClassTree::AddChild(HTREEITEM parent, const std::string& name) {
         return nullptr;
     std::string parentPath;
     GetClassPath(parent, parentPath);
-    const int key = GetMaxKeyId(m_database, m_table) + 1;
 
+    // The key is the table's highest + 1, taken with no other desktop
+    // adding a category in between.
     CSqlInsert insert;
     insert.SetTableName(m_table);
-    insert.SetNumber("KeyId", key);
     insert.SetNumber("ParentId", static_cast<std::int32_t>(GetItemData(parent)));
     insert.SetText("Name", name);
     insert.SetText("ClassPath", parentPath + name); // stored without the closing "/"
-    const std::string& sql = insert.BuildSql();
-    if (m_database->Execute(sql, nullptr, 1) < 1) {
-        ShowError(sql + "\r\n" + m_database->GetLastError());
+    const int key = InsertWithNextKey(m_database, insert, "KeyId");
+    if (key < 0) {
+        ShowError(insert.BuildSql() + "\r\n" + m_database->GetLastError());
         return nullptr;
     }
     HTREEITEM item = InsertItem(name, 0, parent);

@@ -31,15 +31,17 @@ public:
     // parent's item data, siblings in key order, each category's children
     // read after its siblings' select is closed. A row whose key is already
     // on the way from the parent up to the top is left out, so a cycle of
-    // parents ends there. 0 without a database or item, or when the parent's
-    // own select fails (the error shows in a message box); a failing select
-    // further down shows its box and leaves that branch empty.
+    // parents ends there. 0 without a database or item, or at the first
+    // select that fails or row whose key is not a 32-bit number: its error
+    // shows in one message box, and what was loaded before it stays.
     int LoadChildren(HTREEITEM parent);
-    // Stores a new category under parent (key: the table's highest + 1,
+    // Stores a new category under parent (key: the table's highest + 1, taken
+    // with InsertWithNextKey so that two desktops never take the same key;
     // ClassPath: the parent's path followed by the name) and adds its item as
     // parent's last child, neither selected nor expanded. The new item, or
     // nullptr when the insert failed (the statement and the error show in a
-    // message box), or without a database or parent item.
+    // message box; also when no key is left below 2^31), or without a
+    // database or parent item.
     HTREEITEM AddChild(HTREEITEM parent, const std::string& name);
     // Deletes the item's whole subtree from table and tree, bottom-up, one
     // statement per category. 1 on success; -1 at the first failure (its

@@ -170,4 +170,49 @@ TEST_P(ClassTreeTest, HostileRowsLoadAndCyclesEnd) {
     EXPECT_EQ(Outline(b), (Lines{"C 3", "C 3"}));
 }
 
+TEST_P(ClassTreeTest, FailuresEndTheLoadWithOneMessageAndKeysStayWithin32Bits) {
+    // Every select below the top level fails, as all of them do once the
+    // server is gone: one message, not one per category.
+    std::string rows;
+    for (int key = 1; key <= 30; ++key)
+        rows += "(" + std::to_string(key) + ",0,'T'),(" + std::to_string(100 + key) + "," +
+                std::to_string(key) + ",'C'),";
+    rows.pop_back();
+    Insert(rows);
+    ExecuteOrFail(m_db, "create view Failing as select KeyId,ParentId,case when ParentId=0 then "
+                        "Name else cast(abs(-9223372036854775807-1+0*KeyId) as text) end as Name "
+                        "from NimbrelClass");
+    m_tree.SetTableName("Failing");
+    m_script.ExpectBox(IDOK);
+    EXPECT_EQ(m_tree.Load(), 1);
+    EXPECT_EQ(m_script.Boxes().size(), 1u);
+    EXPECT_EQ(m_tree.GetCount(), 31u);
+
+    // Keys that differ by 2^32 are not one category (which would double the
+    // tree below it): the load ends before a key that 32 bits cannot hold.
+    ExecuteOrFail(m_db, "create table Wide (KeyId bigint, ParentId bigint, Name text)");
+    Insert("(1,0,'A'),(4294967297,0,'B'),(2,1,'C'),(3,4294967297,'D')", "Wide");
+    m_tree.SetTableName("Wide");
+    m_script.ExpectBox(IDOK);
+    EXPECT_EQ(m_tree.Load(), 1);
+    ASSERT_EQ(m_script.Boxes().size(), 2u);
+    EXPECT_EQ(m_script.Boxes()[1].text,
+              "The category \"B\" in Wide has the key 4294967297, which is not a whole number "
+              "from -2147483648 to 2147483647; the tree ends before it.");
+    EXPECT_EQ(Outline(), (Lines{"/ 0", "  A 1"}));
+
+    // After the highest key there is none to take: a failure, not a negative key.
+    Insert("(2147483647,0,'M')");
+    m_tree.SetTableName("NimbrelClass");
+    ASSERT_EQ(m_tree.Load(), 1);
+    m_script.ExpectBox(IDOK);
+    EXPECT_EQ(m_tree.AddChild(m_tree.GetRootClassItem(), "N"), nullptr);
+    ASSERT_EQ(m_script.Boxes().size(), 3u);
+    const std::string& text = m_script.Boxes()[2].text;
+    EXPECT_EQ(text.substr(text.find("\r\n") + 2),
+              "No key is left in NimbrelClass: its highest key is 2147483647, and keys end at "
+              "2147483647.");
+    EXPECT_EQ(Categories().size(), 61u);
+}
+
 NIMBREL_ON_BOTH_ENGINES(ClassTreeTest);
