@@ -2,6 +2,7 @@
 
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
+#include "database/KeyedInsert.h"
 #include "database/SqlStatement.h"
 #include "platform/CodePage.h"
 #include "platform/HostFolder.h"
@@ -137,7 +138,8 @@ void CTaskEditDialog::Save() {
         UpdateTask(); // a failure leaves the new row with its bookkeeping only
 }
 
-// A new row with the bookkeeping values; its key becomes the task key.
+// A new row with the bookkeeping values; its key becomes the task key. No
+// other desktop can insert between the row and the learning of its key.
 bool CTaskEditDialog::InsertTask() {
     const std::string now = CurrentTaskTime();
     CSqlInsert insert;
@@ -149,11 +151,12 @@ bool CTaskEditDialog::InsertTask() {
     insert.SetText("LastTime", now);
     for (const char* count : {"TotalCount", "Progress", "SuccessCount", "ErrorCount"})
         insert.SetNumber(count, 0);
-    if (!m_database || m_database->Execute(insert.BuildSql()) != 1) {
+    const int key = InsertAndGetKey(m_database, insert);
+    if (key < 0) {
         AfxMessageBox(m_database ? m_database->GetLastError() : std::string(), MB_OK, this);
         return false;
     }
-    m_taskKey = GetMaxKeyId(m_database, kTable);
+    m_taskKey = key;
     return true;
 }
 
