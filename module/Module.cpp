@@ -4,6 +4,7 @@
 #include "module/ModuleApi.h"
 
 #include "company/CompanyEditView.h"
+#include "tasks/PublishTaskListView.h"
 
 #include <new>
 
@@ -11,4 +12,11 @@
 
 NIMBREL_EXPORT CWnd* editCompany(const HostParameters*) {
     return new (std::nothrow) CCompanyEditView;
+}
+
+NIMBREL_EXPORT CWnd* listPublishTask(const HostParameters* parameters) {
+    auto* view = new (std::nothrow) CPublishTaskListView;
+    if (view)
+        view->SetDatabase(parameters->database);
+    return view;
 }
