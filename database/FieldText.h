@@ -2,6 +2,8 @@
 // Inside the database library only: how a recordset turns a column value
 // into GBK text. Numbers become plain decimal text, dates and times the
 // user's locale format (short date, time with seconds).
+#include "database/LocaleDateFormat.h"
+
 #include <QLocale>
 #include <QString>
 #include <optional>
@@ -36,7 +38,7 @@ public:
     static void AppendReal(std::string& out, double value);
 
 private:
-    void AppendDateTime(std::string& out, const QDateTime& when);
+    void AppendDateTime(std::string& out, QDate day, QTime time);
     void AppendDate(std::string& out, QDate day);
     void AppendTime(std::string& out, QTime time);
     void EnsureFormats();
@@ -44,6 +46,8 @@ private:
     QLocale m_locale;
     QString m_dateFormat;
     QString m_timeFormat;
+    CLocaleDateFormat m_date; // the two formats above
+    CLocaleDateFormat m_time;
 };
 
 // The value as a 32-bit integer; texts are read as atoi reads them.
