@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DNIMBREL_WERROR=ON
 
-.PHONY: deps configure build run test bench format clean
+.PHONY: deps configure build run test bench format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -18,7 +18,7 @@ build: configure
 run: build
 	$(BUILD)/app/nimbrel-host
 
-test: build
+test: build format-check
 	@scripts/run-tests.sh $(BUILD)
 
 bench: build
@@ -26,6 +26,10 @@ bench: build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails when a committed source file differs from what clang-format makes of it.
+format-check: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD)

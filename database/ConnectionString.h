@@ -19,6 +19,10 @@
 #include <utility>
 #include <vector>
 
+// The embedded SQLite database below the host folder, which the host opens
+// when it is given no connection string and the worker falls back on.
+constexpr const char kEmbeddedConnectionString[] = "Provider=SQLite;Data Source=data/nimbrel.db";
+
 class CConnectionString {
 public:
     // Reads text; false with the reason in error: an item without "=", a

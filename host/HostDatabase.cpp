@@ -1,6 +1,7 @@
 #include "host/HostDatabase.h"
 
 #include "database/AdoDatabase.h"
+#include "database/ConnectionString.h"
 #include "database/Schema.h"
 #include "database/SqlStatement.h"
 #include "platform/CodePage.h"
@@ -135,10 +136,6 @@ bool InsertCategoriesAndTasks(CAdoDatabase& db, std::string& error) {
 
 } // namespace
 
-std::string DefaultConnectionString() {
-    return "Provider=SQLite;Data Source=data/nimbrel.db";
-}
-
 bool SeedDemoData(CAdoDatabase& db, std::string& error) {
     for (const char* table : {"SiteData", "NimbrelClass", "Nimbrel"}) {
         int rows = CountRows(db, table, {}, &error);
@@ -157,7 +154,7 @@ bool OpenHostDatabase(CAdoDatabase& db, const std::string& connectionString, std
         return false;
     }
     bool ready = CreateSchema(db, error);
-    if (ready && connectionString == DefaultConnectionString())
+    if (ready && connectionString == kEmbeddedConnectionString)
         ready = SeedDemoData(db, error);
     if (!ready)
         db.Close();

@@ -7,9 +7,6 @@
 
 class CAdoDatabase;
 
-// The embedded SQLite file below the host folder.
-std::string DefaultConnectionString();
-
 // Opens the database (creating the host folder's data/ folder first), creates
 // the missing tables and the registration record 1, and seeds the embedded
 // default when it is empty. false: db is closed and error says why.

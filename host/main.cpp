@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(FromGbk(HostPath("data")));
 
     std::string connection = parser.positionalArguments().isEmpty()
-                                 ? DefaultConnectionString()
+                                 ? std::string(kEmbeddedConnectionString)
                                  : ToGbk(parser.positionalArguments().first());
     CAdoDatabase database;
     std::string error;

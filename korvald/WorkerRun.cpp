@@ -1,6 +1,7 @@
 #include "korvald/WorkerRun.h"
 
 #include "database/AdoRecordset.h"
+#include "database/ConnectionString.h"
 #include "database/Schema.h"
 #include "database/SqlStatement.h"
 #include "korvald/TaskFile.h"
@@ -18,10 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The host's embedded database, which a registration run falls back on when
-// no publishing launch has written database.ini yet.
-const char kEmbeddedDefault[] = "Provider=SQLite;Data Source=data/nimbrel.db";
 
 // RegisterStatus texts, shown in the site list's "注册结果" column.
 const char kRegisteredStatus[] = "模拟注册：未连接网站，未建账号";
@@ -74,7 +71,7 @@ bool ReadConnectionString(TaskKind kind, std::string& connect, std::string& erro
         return false;
     }
     if (connect.empty() && mayFallBack)
-        connect = kEmbeddedDefault;
+        connect = kEmbeddedConnectionString; // no publishing launch has written one yet
     if (connect.empty())
         error = path + " has no connection string (key Connect of section [Korvald])";
     return !connect.empty();

@@ -1,6 +1,7 @@
 #include "widgets/TreeCtrl.h"
 
 #include "platform/CodePage.h"
+#include "widgets/PictureFile.h"
 
 #include <QHeaderView>
 #include <QIcon>
@@ -30,17 +31,9 @@ public:
 };
 
 QIcon MakeIcon(const std::string& gbkPath, COLORREF transparent, const QSize& size) {
-    QImage image(FromGbk(gbkPath));
+    QImage image = LoadPicture(gbkPath, CLR_NONE, transparent);
     if (image.isNull())
         return QIcon();
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = qRgb(GetRValue(transparent), GetGValue(transparent), GetBValue(transparent));
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if ((line[x] | 0xFF000000u) == key)
-                line[x] = 0;
-    }
     if (image.size() != size)
         image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return QIcon(QPixmap::fromImage(image));

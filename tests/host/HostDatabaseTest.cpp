@@ -2,6 +2,7 @@
 #include "host/HostDatabase.h"
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
+#include "database/ConnectionString.h"
 #include "database/SqlStatement.h"
 #include "tests/database/support/TestDatabase.h"
 
@@ -20,7 +21,7 @@ protected:
     // The embedded default on SQLite; on the server the same demo rows, seeded on request.
     void OpenSeeded() {
         if (GetParam() == Engine::SQLite)
-            return OpenOrFail(DefaultConnectionString());
+            return OpenOrFail(std::string(kEmbeddedConnectionString));
         OpenOrFail(m_test.ConnectionString());
         std::string error;
         ASSERT_TRUE(SeedDemoData(m_db, error)) << Utf8(error);
@@ -73,7 +74,7 @@ TEST_P(HostDatabaseTest, OpeningAgainKeepsWhatIsThere) {
     ExecuteOrFail(m_db, "update RegisterUser set TotalCount=3 where keyid=1");
     const std::string sites = Count("SiteData");
     m_db.Close();
-    OpenOrFail(GetParam() == Engine::SQLite ? DefaultConnectionString()
+    OpenOrFail(GetParam() == Engine::SQLite ? std::string(kEmbeddedConnectionString)
                                             : m_test.ConnectionString());
     std::string error;
     ASSERT_TRUE(SeedDemoData(m_db, error));

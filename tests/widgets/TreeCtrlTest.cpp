@@ -158,12 +158,12 @@ TEST(TreeCtrl, ImageListLeavesTheTransparentColourOut) {
     QImage picture(16, 15, QImage::Format_RGB32);
     picture.fill(qRgb(0, 128, 255));
     picture.setPixel(3, 4, qRgb(255, 0, 0));
-    ASSERT_TRUE(picture.save(FromGbk(folder.Path("folder.png"))));
+    ASSERT_TRUE(picture.save(FromGbk(folder.Path("folder.bmp"))));
 
     QWidget host;
     CTreeCtrl tree; // the list is set before the window exists, as owners do
     EXPECT_EQ(
-        tree.SetImageList({folder.Path("folder.png"), folder.Path("none.gif")}, RGB(0, 128, 255)),
+        tree.SetImageList({folder.Path("folder.bmp"), folder.Path("none.gif")}, RGB(0, 128, 255)),
         1);
     ASSERT_TRUE(tree.Create(&host, CRect{0, 0, 100, 100}, 1));
     for (int image : {0, 1, 9})
