@@ -68,8 +68,8 @@ void CPublishTaskListView::BuildButtons() {
 
     CRowLayout::Row* r = m_panel.AddRow(24, kFixed);
     auto button = [this, r](const char* caption, int id, int width) {
-        SetButtonPicture(m_panel.AddButton(r, caption, id, width, kFixed),
-                         HostPath("images/item.gif"), kWhite);
+        SetButtonPicture(m_panel.AddButton(r, caption, id, width, kFixed), "images/item.gif",
+                         kWhite);
     };
     button("分类", kCategoryMenu, 60);
     button("添加", kAddTask, 60);
@@ -86,7 +86,7 @@ void CPublishTaskListView::BuildTreeAndGrid() {
 
     m_tree.Create(this, CRect{}, kCategoryTree);
     m_tree.SetEditLabels(true); // an edited label reverts: renaming has its own command
-    m_tree.SetImageList({HostPath("images/folder.gif")}, kWhite, 16, 15);
+    m_tree.SetImageList({"images/folder.gif"}, kWhite, 16, 15);
     m_layout.AddSharedCell(r, &m_tree, 150, CRowLayout::kFixedWidth);
     m_tree.SetDatabase(m_database);
     m_tree.SetRootCaption("任务分类");

@@ -5,7 +5,6 @@
 #include "database/KeyedInsert.h"
 #include "database/SqlStatement.h"
 #include "platform/CodePage.h"
-#include "platform/HostFolder.h"
 #include "platform/Interaction.h"
 #include "tasks/TaskIds.h"
 #include "tasks/TaskTextFile.h"
@@ -35,19 +34,11 @@ constexpr TaskField kFields[] = {
 
 } // namespace
 
-CTaskEditDialog::CTaskEditDialog() = default;
+CTaskEditDialog::CTaskEditDialog() : CLayoutDialog("编辑信息", kWidth, kHeight) {}
 CTaskEditDialog::~CTaskEditDialog() = default;
 
 bool CTaskEditDialog::OnInitDialog() {
-    CCodeDialog::OnInitDialog();
-    SetWindowText("编辑信息");
-    m_layout.Clear(); // rows of an earlier opening, whose windows went with it
-    m_layout.SetParent(this);
-    BuildRows(m_layout);
-    SetWindowSize(kWidth, kHeight);
-    CenterWindow();
-    const CRect client = GetClientRect();
-    m_layout.Arrange(client.Width(), client.Height());
+    CLayoutDialog::OnInitDialog();
     LoadTask();
     return true;
 }
@@ -56,8 +47,8 @@ void CTaskEditDialog::BuildRows(CRowLayout& l) {
     m_panel.Create(CRect{}, this, 0);
     CRowLayout::Row* r = m_panel.AddRow(28, kFixed);
     auto button = [this, r](const char* caption, int id, int width) {
-        SetButtonPicture(m_panel.AddButton(r, caption, id, width, kFixed),
-                         HostPath("images/item.gif"), RGB(255, 255, 255));
+        SetButtonPicture(m_panel.AddButton(r, caption, id, width, kFixed), "images/item.gif",
+                         RGB(255, 255, 255));
     };
     button("导入任务", kImportButton, 80);
     button("导出任务", kExportButton, 80);
@@ -211,10 +202,6 @@ void CTaskEditDialog::ImportTexts() {
 // Enter does not end the editor: only "立刻发布" and cancel do.
 void CTaskEditDialog::OnOK() {}
 
-void CTaskEditDialog::OnSize(int cx, int cy) {
-    m_layout.Arrange(cx, cy);
-}
-
 bool CTaskEditDialog::OnCommand(int id, int code) {
     if ((id == kContentEdit || id == kCommentEdit) && code == EN_CHANGE) {
         UpdateCounter();
@@ -237,5 +224,5 @@ bool CTaskEditDialog::OnCommand(int id, int code) {
             return true;
         }
     }
-    return CCodeDialog::OnCommand(id, code);
+    return CLayoutDialog::OnCommand(id, code);
 }

@@ -17,15 +17,14 @@
 // the dialog ended. Every save stamps LastTime and sets TotalCount back to 0.
 // The dialog ends only with "立刻发布" (OK) or with cancel ("退出", Esc, the
 // close box); Enter does nothing. Import and export only touch the form.
-#include "toolkit/CodeDialog.h"
+#include "toolkit/LayoutDialog.h"
 #include "toolkit/LayoutPanel.h"
-#include "toolkit/RowLayout.h"
 
 #include <string>
 
 class CAdoDatabase;
 
-class CTaskEditDialog : public CCodeDialog {
+class CTaskEditDialog : public CLayoutDialog {
 public:
     static constexpr int kWidth = 600;
     static constexpr int kHeight = 500;
@@ -44,13 +43,12 @@ public:
     bool GetPublish() const { return m_publish; }
 
 protected:
+    void BuildRows(CRowLayout& layout) override;
     bool OnInitDialog() override;
     void OnOK() override;
-    void OnSize(int cx, int cy) override;
     bool OnCommand(int id, int code) override;
 
 private:
-    void BuildRows(CRowLayout& layout);
     void LoadTask();
     void UpdateCounter();
     bool CheckForm();
@@ -67,5 +65,4 @@ private:
     int m_classKey = 0;
     bool m_publish = false;
     CLayoutPanel m_panel;
-    CRowLayout m_layout;
 };
