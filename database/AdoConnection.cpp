@@ -54,7 +54,7 @@ bool OpenSqlite(QSqlDatabase& db, const CConnectionString& items, std::string& e
     }
     QString path = FromGbk(source);
     if (path != QLatin1StringView(":memory:") && QDir::isRelativePath(path))
-        path = FromGbk(HostPath(source));
+        path = FromPath(HostPath(source));
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!db.open()) {

@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     if (parser.isSet(hostFolder))
-        SetHostFolder(ToGbk(QDir(parser.value(hostFolder)).absolutePath()));
-    QDir().mkpath(FromGbk(HostPath("data")));
+        SetHostFolder(ToPath(QDir(parser.value(hostFolder)).absolutePath()));
+    QDir().mkpath(FromPath(HostPath("data")));
 
     std::string connection = parser.positionalArguments().isEmpty()
                                  ? std::string(kEmbeddedConnectionString)
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     bool open = OpenHostDatabase(database, connection, error);
 
     ModuleLibrary module;
-    if (!module.Load(FromGbk(HostFolder())) && !module.Load(QApplication::applicationDirPath())) {
+    if (!module.Load(FromPath(HostFolder())) && !module.Load(QApplication::applicationDirPath())) {
         std::fprintf(stderr, "cannot load the module: %s\n", qPrintable(module.ErrorText()));
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include <QFile>
 #include <QString>
 #include <array>
 #include <cstring>
@@ -51,6 +52,45 @@ struct Tables {
         }
         iconv_close(cd);
         fromUnicode[kEuro] = 0x80;
+        AddUserDefinedAreas();
+    }
+
+    void Add(unsigned lead, unsigned trail, char16_t unit) {
+        toUnicode[(lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst)] = unit;
+        fromUnicode[unit] = std::uint16_t((lead << 8) | trail);
+    }
+
+    // Code page 936 gives every double-byte code that GBK leaves without a
+    // character a private-use character, so that user-defined characters
+    // (company logos, rare names) keep their bytes through UTF-16. The C
+    // library's GBK knows none of them. In the code page's order: the three
+    // user-defined areas, then the remaining codes of lead bytes A2 to FE.
+    void AddUserDefinedAreas() {
+        struct Block {
+            unsigned leadFirst, leadLast, trailFirst, trailLast;
+        };
+        static constexpr Block kAreas[] = {
+            {0xAA, 0xAF, 0xA1, 0xFE}, {0xF8, 0xFE, 0xA1, 0xFE}, {0xA1, 0xA7, 0x40, 0xA0}};
+        static constexpr Block kOthers[] = {
+            {0xA2, 0xA2, 0xAB, 0xB0}, {0xA2, 0xA2, 0xE3, 0xE4}, {0xA2, 0xA2, 0xEF, 0xF0},
+            {0xA2, 0xA2, 0xFD, 0xFE}, {0xA4, 0xA4, 0xF4, 0xFE}, {0xA5, 0xA5, 0xF7, 0xFE},
+            {0xA6, 0xA6, 0xB9, 0xC0}, {0xA6, 0xA6, 0xD9, 0xDF}, {0xA6, 0xA6, 0xEC, 0xED},
+            {0xA6, 0xA6, 0xF3, 0xF3}, {0xA6, 0xA6, 0xF6, 0xFE}, {0xA7, 0xA7, 0xC2, 0xD0},
+            {0xA7, 0xA7, 0xF2, 0xFE}, {0xA8, 0xA8, 0x96, 0xA0}, {0xA8, 0xA8, 0xBC, 0xBC},
+            {0xA8, 0xA8, 0xBF, 0xBF}, {0xA8, 0xA8, 0xC1, 0xC4}, {0xA8, 0xA8, 0xEA, 0xFE},
+            {0xA9, 0xA9, 0x58, 0x58}, {0xA9, 0xA9, 0x5B, 0x5B}, {0xA9, 0xA9, 0x5D, 0x5F},
+            {0xA9, 0xA9, 0x89, 0x95}, {0xA9, 0xA9, 0x97, 0xA3}, {0xA9, 0xA9, 0xF0, 0xFE},
+            {0xD7, 0xD7, 0xFA, 0xFE}, {0xFE, 0xFE, 0x50, 0xA0}};
+        char16_t unit = 0xE000;
+        auto addBlocks = [this, &unit](const auto& blocks) {
+            for (const Block& b : blocks)
+                for (unsigned lead = b.leadFirst; lead <= b.leadLast; ++lead)
+                    for (unsigned trail = b.trailFirst; trail <= b.trailLast; ++trail)
+                        if (IsTrail((unsigned char)trail))
+                            Add(lead, trail, unit++);
+        };
+        addBlocks(kAreas);
+        addBlocks(kOthers);
     }
 
     char16_t Decode(unsigned char lead, unsigned char trail) const {
@@ -141,6 +181,19 @@ std::string ToGbk(const QString& text) {
     std::string out;
     AppendGbk(out, text);
     return out;
+}
+
+QString FromPath(std::string_view path) {
+    return QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())));
+}
+
+std::string ToPath(const QString& path) {
+    const QByteArray bytes = QFile::encodeName(path);
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+std::string GbkToPath(std::string_view gbk) {
+    return IsAscii(gbk) ? std::string(gbk) : ToPath(FromGbk(gbk));
 }
 
 int GbkCharCount(std::string_view gbk) {

@@ -13,6 +13,15 @@ void AppendGbk(std::string& out, const QString& text);
 // Characters of a GBK text: the length of its conversion to UTF-16.
 int GbkCharCount(std::string_view gbk);
 
+// Paths are not GBK texts: they hold the file system's own bytes (UTF-8 on
+// Linux), so that a folder may be named with any character the file system
+// allows. A path meets Qt only through FromPath and ToPath, never through the
+// GBK conversions above.
+QString FromPath(std::string_view path);
+std::string ToPath(const QString& path);
+// A GBK name below a folder ("data/company.ini", a form's picture) as path bytes.
+std::string GbkToPath(std::string_view gbk);
+
 // Case-insensitive comparison that folds ASCII letters only and keeps
 // double-byte characters whole (a trail byte is never folded).
 int GbkCompareNoCase(std::string_view a, std::string_view b);

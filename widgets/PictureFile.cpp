@@ -46,9 +46,9 @@ QString HostFile(const std::string& name) {
     if (name.empty() || ClimbsUp(name))
         return {};
     const std::string path = name[0] == '/' ? name : HostPath(name);
-    const QFileInfo file(FromGbk(path));
+    const QFileInfo file(FromPath(path));
     const QString real = file.canonicalFilePath(); // empty when it does not exist
-    const QString host = QFileInfo(FromGbk(HostFolder())).canonicalFilePath();
+    const QString host = QFileInfo(FromPath(HostFolder())).canonicalFilePath();
     if (real.isEmpty() || host.isEmpty() || !real.startsWith(host + u'/'))
         return {};
     return QFileInfo(real).isFile() ? real : QString();

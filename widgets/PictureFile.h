@@ -39,6 +39,7 @@ enum class EPictureKind { None, Bitmap, Icon, Jpeg, Gif };
 
 EPictureKind PictureKind(const std::string& name);
 
-// The picture of the GBK name, or a null image when the rules above give none.
+// The picture of the name (a GBK name below the host folder, or a full path
+// as path bytes, see FromPath), or a null image when the rules give none.
 QImage LoadPicture(const std::string& name, COLORREF fill = CLR_NONE,
                    COLORREF transparent = CLR_NONE);

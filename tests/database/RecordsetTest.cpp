@@ -5,7 +5,6 @@
 #include "tests/database/support/TestDatabase.h"
 
 #include <QLocale>
-#include <ctime>
 
 namespace {
 
@@ -61,9 +60,7 @@ TEST_P(RecordsetTest, ValuesAsTextByNameInAnyCaseOrByPosition) {
 
 TEST_P(RecordsetTest, DatesInTheUsersLocaleWithoutShifting) {
     // A zone far from UTC shows any conversion between local time and UTC.
-    const QByteArray oldZone = qgetenv("TZ");
-    qputenv("TZ", "Asia/Shanghai");
-    tzset();
+    ScopedEnvironment zone("TZ", "Asia/Shanghai");
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     ExecuteOrFail(m_db, "insert into Item(KeyId,Made) values (1,'2024-01-05 10:03:07')");
     CAdoRecordset rs;
@@ -73,8 +70,6 @@ TEST_P(RecordsetTest, DatesInTheUsersLocaleWithoutShifting) {
     Open(rs, "select Made from Item");
     EXPECT_STREQ(rs.GetString("Made"), "05.01.24 10:03:07");
     QLocale::setDefault(QLocale::system());
-    qputenv("TZ", oldZone);
-    tzset();
 }
 
 TEST_P(RecordsetTest, FailedOrMissingSelectsEndTheRecords) {

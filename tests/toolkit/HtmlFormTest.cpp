@@ -160,7 +160,7 @@ TEST_F(HtmlFormTest, PicturesComeOnlyFromResAndWithinTheSizeBound) {
     metres.fill(Qt::red);
     metres.setDotsPerMeterX(1);
     metres.setDotsPerMeterY(1);
-    ASSERT_TRUE(metres.save(FromGbk(m_host.Path("res/huge.gif")), "PNG"));
+    ASSERT_TRUE(metres.save(FromPath(m_host.Path("res/huge.gif")), "PNG"));
     CHtmlForm form;
     RunForm(form,
             "<img src=pic.gif><img src=../images/pic.gif><img src=" + m_host.Path("res/pic.gif") +

@@ -605,7 +605,7 @@ TEST_F(GridTest, CellImagesAreDrawnFromTheImageListOnly) {
     QPixmap magenta(8, 8);
     magenta.fill(QColor(255, 0, 255));
     TempHostFolder folder;
-    ASSERT_TRUE(magenta.save(FromGbk(folder.Path("pic.bmp"))));
+    ASSERT_TRUE(magenta.save(FromPath(folder.Path("pic.bmp"))));
     EXPECT_EQ(m_grid.LoadImageList({folder.Path("pic.bmp"), folder.Path("missing.bmp")}), 1);
     EXPECT_EQ(m_grid.GetImageCount(), 2);
     EXPECT_EQ(pixel(), QColor(255, 0, 255));

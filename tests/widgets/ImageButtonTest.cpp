@@ -24,7 +24,7 @@ protected:
         image.setPixel(0, 0, qRgb(255, 255, 255));
         image.setPixel(1, 0, qRgb(255, 0, 0));
         image.setPixel(2, 0, qRgb(0, 0, 255));
-        ASSERT_TRUE(image.save(FromGbk(m_host.Path(m_bmp)), "BMP"));
+        ASSERT_TRUE(image.save(FromPath(m_host.Path(m_bmp)), "BMP"));
     }
     TempHostFolder m_host;
     std::string m_gif = "图片/item.gif";

@@ -23,7 +23,7 @@ std::string Save(const TempHostFolder& host, const std::string& name, const char
         image.fill(QColor(0, 0, 255));
     }
     EXPECT_TRUE(WriteFileBytes(host.Path(name), "")); // makes the folders
-    EXPECT_TRUE(image.save(FromGbk(host.Path(name)), format)) << name;
+    EXPECT_TRUE(image.save(FromPath(host.Path(name)), format)) << name;
     return name;
 }
 
