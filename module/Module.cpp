@@ -29,7 +29,7 @@ NIMBREL_EXPORT CWnd* editCompany(const HostParameters*) {
 }
 
 NIMBREL_EXPORT CWnd* listPublishTask(const HostParameters* parameters) {
-    auto* view = new (std::nothrow) CPublishTaskListView;
+    CPublishTaskListView* view = NewScreen<CPublishTaskListView>();
     if (view)
         view->SetDatabase(parameters->database);
     return view;

@@ -1,5 +1,9 @@
 #include "platform/FileError.h"
 
+#include "platform/CodePage.h"
+
+#include <QString>
+
 #include <cerrno>
 #include <cstring>
 
@@ -30,5 +34,5 @@ std::string Reason(int error) {
 } // namespace
 
 std::string FileCreateErrorMessage(const std::string& path, int error) {
-    return "无法创建文件 " + path + "\r\n" + Reason(error);
+    return "无法创建文件 " + ToGbk(FromPath(path)) + "\r\n" + Reason(error);
 }

@@ -6,5 +6,5 @@
 //     拒绝访问。
 #include <string>
 
-// path is a path as HostPath gives it; error an errno value. GBK.
+// path is path bytes, as HostPath gives them; error an errno value. GBK.
 std::string FileCreateErrorMessage(const std::string& path, int error);

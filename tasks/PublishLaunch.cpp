@@ -39,7 +39,8 @@ int WriteTargetSites(CAdoDatabase* database, std::FILE* file) {
 void HandOverConnection(CAdoDatabase* database) {
     const std::string path = HostPath("database.ini");
     CIniFile ini;
-    ini.Load(path);
+    if (ini.Load(path) == EIniLoad::Unreadable)
+        return; // saving would lose what could not be read
     ini.SetString("Korvald", "Connect", database ? database->GetConnectionString() : "");
     // The string may hold a password.
     if (MakePrivateFile(path))

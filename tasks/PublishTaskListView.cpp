@@ -25,7 +25,6 @@ namespace {
 constexpr int kFixed = CRowLayout::kFixed;
 constexpr int kStretch = CRowLayout::kStretch;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr const char* kWidthsSection = "CPublishTaskListView";
 
 // The text as an SQL string's content: single quotes doubled.
 std::string SqlText(std::string text) {
@@ -42,9 +41,7 @@ std::string Number(int value) {
 
 CPublishTaskListView::CPublishTaskListView() = default;
 
-CPublishTaskListView::~CPublishTaskListView() {
-    DestroyWindow(); // while the members are whole
-}
+CPublishTaskListView::~CPublishTaskListView() = default;
 
 bool CPublishTaskListView::OnCreate() {
     m_layout.SetParent(this);
@@ -110,11 +107,7 @@ void CPublishTaskListView::BuildTreeAndGrid() {
     m_dataGrid.AddField("Comment", "备注");
     m_dataGrid.SetOrder(" order by keyid desc ");
     m_dataGrid.SetupColumns();
-    CDataGrid::LoadColumnWidths(&m_grid, kWidthsSection);
-}
-
-void CPublishTaskListView::OnDestroy() {
-    CDataGrid::SaveColumnWidths(&m_grid, kWidthsSection);
+    CDataGrid::KeepColumnWidths(&m_grid, "CPublishTaskListView"); // saved when the grid goes
 }
 
 void CPublishTaskListView::OnSize(int cx, int cy) {
@@ -149,6 +142,20 @@ std::string CPublishTaskListView::CaretPath() const {
 }
 
 // ---- Categories ----
+
+// The category menu below the "分类" button; its choice runs once this
+// handler has returned.
+void CPublishTaskListView::ShowCategoryMenu() {
+    QWidget* button = m_panel.GetDlgItem(kCategoryMenu);
+    if (!button)
+        return;
+    MenuRequest menu;
+    menu.items = {{kAddCategory, "添加分类"},
+                  {kRenameCategory, "修改分类名称"},
+                  {kDeleteCategory, "删除分类"}};
+    menu.anchor = button;
+    PostCommand(ShowPopupMenu(this, menu)); // 0 when dismissed, which nothing handles
+}
 
 void CPublishTaskListView::AddCategory() {
     HTREEITEM parent = m_tree.GetSelectedItem();
@@ -402,6 +409,9 @@ bool CPublishTaskListView::OnCommand(int id, int code) {
     if (code != BN_CLICKED)
         return false;
     switch (id) {
+    case kCategoryMenu:
+        ShowCategoryMenu();
+        return true;
     case kAddCategory:
         AddCategory();
         return true;

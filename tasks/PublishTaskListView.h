@@ -24,6 +24,7 @@ class CAdoDatabase;
 
 class CPublishTaskListView : public CWnd {
 public:
+    // The module hands it out as CDestroyWindowFirst<CPublishTaskListView>.
     CPublishTaskListView();
     ~CPublishTaskListView() override;
 
@@ -40,7 +41,6 @@ public:
 
 protected:
     bool OnCreate() override;
-    void OnDestroy() override;
     void OnSize(int cx, int cy) override;
     bool OnCommand(int id, int code) override;
     bool OnNotify(const NotifyInfo& info) override;
@@ -51,6 +51,7 @@ private:
     void ShowSelectedCategory();
 
     // Categories.
+    void ShowCategoryMenu();
     void AddCategory();
     void RenameCategory();
     void DeleteCategory();

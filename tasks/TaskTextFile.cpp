@@ -19,7 +19,8 @@ bool WriteTaskTextFile(const std::string& path, const TaskText& task) {
 
 bool ReadTaskTextFile(const std::string& path, TaskText& task) {
     CIniFile file;
-    file.Load(path); // a file that cannot be read leaves the document empty
+    if (file.Load(path) != EIniLoad::Loaded)
+        return false;
     std::string title = file.GetString(kSection, "Title");
     if (title.empty())
         return false;

@@ -82,11 +82,15 @@ protected:
             keys.push_back(Grid().GetItemText(row, 0));
         return keys;
     }
-    void Click(int id) {
+    QPushButton* Button(int id) {
         for (QPushButton* button : m_view.Widget()->findChildren<QPushButton*>())
             if (ControlId(button) == id)
-                return button->click();
-        ADD_FAILURE() << "no button " << id;
+                return button;
+        return nullptr;
+    }
+    void Click(int id) {
+        ASSERT_NE(Button(id), nullptr) << id;
+        Button(id)->click();
     }
     void Select(HTREEITEM item) { ASSERT_TRUE(Tree().SelectItem(item)); }
     HTREEITEM Category(const std::string& name, HTREEITEM under = nullptr) {
@@ -113,7 +117,7 @@ protected:
 // Korvald.exe takes the folder of its file as its host folder: it is copied
 // there, with links to the build's libraries beside it.
 void InstallWorker(const TempHostFolder& host) {
-    const QString folder = FromGbk(host.Path());
+    const QString folder = FromPath(host.Path());
     ASSERT_TRUE(QFile::copy(QStringLiteral(KORVALD_EXE), folder + QStringLiteral("Korvald.exe")));
     const QDir app(QStringLiteral(NIMBREL_APP_DIR));
     for (const QString& library : app.entryList({QStringLiteral("*.so*")}, QDir::Files))
@@ -242,12 +246,21 @@ TEST_P(TaskListTest, RenamingMovesOnlyTheCategorysOwnTasksAndDeletingNeedsAnEmpt
     m_view.SendCommand(list::kDeleteCategory);
     EXPECT_EQ(LastBox(), "请选择分类!");
 
-    // A new category goes below the caret item; an empty one can go.
+    // From the menu below the "分类" button, a new category goes below the
+    // caret item; an empty one can go.
+    m_seam.ExpectMenu(list::kAddCategory);
     m_seam.ExpectDialog([](CDialog& d) {
         d.SetDlgItemText(CCategoryNameDialog::kNameEditId, "新");
         d.SendCommand(IDOK);
     });
-    m_view.SendCommand(list::kAddCategory);
+    Click(list::kCategoryMenu);
+    ASSERT_EQ(m_seam.Menus().size(), 1u);
+    const MenuRequest& menu = m_seam.Menus()[0];
+    EXPECT_EQ(menu.anchor, Button(list::kCategoryMenu));
+    ASSERT_EQ(menu.items.size(), 3u);
+    EXPECT_EQ(menu.items[1].id, list::kRenameCategory);
+    EXPECT_EQ(menu.items[1].text, "修改分类名称");
+    ProcessEvents();
     Select(Category("新"));
     m_seam.ExpectBox(IDCANCEL);
     m_view.SendCommand(list::kDeleteCategory);
@@ -345,7 +358,7 @@ TEST_P(TaskListTest, PublishingNeedsAFocusAndAWritableTaskFileAndStartsWithoutSi
     EXPECT_EQ(FileMode(Host().Path("database.ini")), 0600u);
 
     // A task file that cannot be created stops everything else.
-    ASSERT_TRUE(QDir().mkpath(FromGbk(Host().Path("data/nimbrel2.tsk"))));
+    ASSERT_TRUE(QDir().mkpath(FromPath(Host().Path("data/nimbrel2.tsk"))));
     Grid().SetFocusCell(1, 1);
     m_seam.ExpectBox(IDOK);
     m_view.SendCommand(list::kPublishTask);
