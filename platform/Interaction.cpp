@@ -29,7 +29,7 @@ QWidget* WindowOf(CWnd* owner) {
 QIcon MenuPicture(const std::string& name) {
     if (name.empty())
         return QIcon();
-    QPixmap picture(FromGbk(HostPath("images/" + name)));
+    QPixmap picture(FromPath(HostPath("images/" + name)));
     if (picture.isNull())
         return QIcon();
     picture.setMask(picture.createMaskFromColor(Qt::white, Qt::MaskInColor));

@@ -231,7 +231,7 @@ TEST(DataGridWidths, KeptWidthsAreSavedWhicheverWayTheScreenGoes) {
             host.reset();
         screen.reset();
         CIniFile file;
-        ASSERT_TRUE(file.Load(folder.Path("res/gridpos.ini")));
+        ASSERT_EQ(file.Load(folder.Path("res/gridpos.ini")), EIniLoad::Loaded);
         const std::string saved = file.GetString("CSiteListView", "ColumnWidth");
         EXPECT_EQ(saved.substr(0, saved.find(',')), std::to_string(loaded)) << way;
     }
