@@ -3,8 +3,11 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DNIMBREL_WERROR=ON
+# `make install PREFIX=DIR`: the host folder in DIR/lib/nimbrel, the launcher
+# in DIR/bin, desktop entry and icon in DIR/share. DESTDIR stages a package.
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test bench format format-check clean
+.PHONY: deps configure build run test bench install format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -23,6 +26,9 @@ test: build format-check
 
 bench: build
 	@scripts/run-bench.sh $(BUILD)
+
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,6 +1,7 @@
 #include "database/AdoConnection.h"
 
 #include "database/ConnectionString.h"
+#include "database/SqliteLibrary.h"
 #include "database/StatementText.h"
 #include "platform/CodePage.h"
 #include "platform/HostFolder.h"
@@ -61,6 +62,8 @@ bool OpenSqlite(QSqlDatabase& db, const CConnectionString& items, std::string& e
         error = DescribeSqlError(db.lastError()) + " (" + ToGbk(path) + ")";
         return false;
     }
+    if (!SqliteDriverMatches(db.driver(), error))
+        return false;
     if (!ConfigureSession(db, DbEngine::SQLite, error)) {
         error += " (" + ToGbk(path) + ")";
         return false;

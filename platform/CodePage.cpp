@@ -177,6 +177,86 @@ void AppendGbk(std::string& out, const QString& text) {
     out.resize(size_t(dest - out.data()));
 }
 
+namespace {
+
+bool IsContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+// The code point of the UTF-8 sequence at text[i] and its length, or a length
+// of 0 for a sequence that is not well-formed.
+char32_t DecodeUtf8(const unsigned char* text, size_t n, size_t i, size_t& length) {
+    const unsigned char b = text[i];
+    length = 0;
+    // Three bytes first: the Chinese characters.
+    if (b >= 0xE0 && b <= 0xEF && i + 2 < n && IsContinuation(text[i + 1]) &&
+        IsContinuation(text[i + 2])) {
+        const char32_t u =
+            char32_t(b & 0x0F) << 12 | char32_t(text[i + 1] & 0x3F) << 6 | (text[i + 2] & 0x3F);
+        if (u >= 0x800 && (u < 0xD800 || u > 0xDFFF))
+            length = 3;
+        return u;
+    }
+    if (b >= 0xC2 && b <= 0xDF && i + 1 < n && IsContinuation(text[i + 1])) {
+        length = 2;
+        return char32_t(b & 0x1F) << 6 | (text[i + 1] & 0x3F);
+    }
+    if (b >= 0xF0 && b <= 0xF4 && i + 3 < n && IsContinuation(text[i + 1]) &&
+        IsContinuation(text[i + 2]) && IsContinuation(text[i + 3])) {
+        const char32_t u = char32_t(b & 0x07) << 18 | char32_t(text[i + 1] & 0x3F) << 12 |
+                           char32_t(text[i + 2] & 0x3F) << 6 | (text[i + 3] & 0x3F);
+        if (u >= 0x10000 && u <= 0x10FFFF)
+            length = 4;
+        return u;
+    }
+    return 0;
+}
+
+} // namespace
+
+void AppendGbkFromUtf8(std::string& out, std::string_view utf8) {
+    const auto* text = reinterpret_cast<const unsigned char*>(utf8.data());
+    const size_t n = utf8.size();
+    // No character is longer in GBK than in UTF-8: a short text goes through
+    // a buffer on the stack, a long one straight into out.
+    char buffer[128];
+    const size_t start = out.size();
+    if (n > sizeof buffer)
+        out.resize(start + n);
+    char* const begin = n > sizeof buffer ? out.data() + start : buffer;
+    char* dest = begin;
+    const Tables& tables = GbkTables();
+    for (size_t i = 0; i < n;) {
+        if (text[i] < 0x80) {
+            *dest++ = char(text[i++]);
+            continue;
+        }
+        size_t length;
+        const char32_t u = DecodeUtf8(text, n, i, length);
+        if (length == 0 || (u == 0xFEFF && i == 0)) {
+            // Qt's decoder knows how many replacement characters a broken
+            // sequence gives, and drops a leading byte order mark.
+            out.resize(start);
+            AppendGbk(out, QString::fromUtf8(utf8.data(), qsizetype(n)));
+            return;
+        }
+        i += length;
+        const std::uint16_t code = u < 0x10000 ? tables.fromUnicode[u] : 0;
+        if (code == 0) {
+            *dest++ = '?';
+        } else if (code < 0x100) {
+            *dest++ = char(code);
+        } else {
+            *dest++ = char(code >> 8);
+            *dest++ = char(code & 0xFF);
+        }
+    }
+    if (begin == buffer)
+        out.append(buffer, size_t(dest - buffer));
+    else
+        out.resize(start + size_t(dest - begin));
+}
+
 std::string ToGbk(const QString& text) {
     std::string out;
     AppendGbk(out, text);

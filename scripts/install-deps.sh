@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-image-formats-plugins
   libsqlite3-dev libpq-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev desktop-file-utils
   postgresql
   fonts-noto-cjk
 )

@@ -335,4 +335,29 @@ TEST_P(DataGridFill, AFailingSelectKeepsTheRowsAndGivesTheDatabaseError) {
     EXPECT_EQ(FillPage(0), "none") << "no records is a success";
 }
 
+// A select that fails at its 600th record gives -3 with the database's error
+// and keeps the rows it added, a whole batch of the grid's and the rest. The
+// server sorts every record before it hands over the first, so there a
+// sorted select fails when it opens, and the grid keeps the rows it had.
+TEST_P(DataGridFill, AFillThatFailsPartWayKeepsTheRowsItAdded) {
+    AddSites(700);
+    ASSERT_EQ(FillPage(0), "1-200");
+    const bool sqlite = GetParam() == Engine::SQLite;
+    m_binding.AddField(sqlite ? "case when KeyId=600 then abs(-9223372036854775807-1) else 0 end"
+                              : "1/(600-KeyId)");
+    m_binding.SetPageSize(1000);
+    m_binding.SetOrder("");
+    EXPECT_EQ(m_binding.Fill(&m_db), -3);
+    EXPECT_TRUE(
+        Contains(m_binding.GetLastError(), sqlite ? "integer overflow" : "division by zero"))
+        << m_binding.GetLastError();
+    ASSERT_EQ(Grid().GetRowCount(), 600);
+    EXPECT_EQ(Grid().GetItemText(599, 2), "站点599");
+
+    m_binding.SetOrder(" order by KeyId desc");
+    EXPECT_EQ(m_binding.Fill(&m_db), -3);
+    EXPECT_EQ(Grid().GetRowCount(), sqlite ? 1 + 100 : 600);
+    EXPECT_EQ(Grid().GetItemText(Grid().GetRowCount() - 1, 0), sqlite ? "601" : "599");
+}
+
 NIMBREL_ON_BOTH_ENGINES(DataGridFill);
