@@ -157,7 +157,7 @@ template <typename Run> double Milliseconds(Run run) {
 // The screen as the host shows it: a child of a shown top-level window.
 struct TaskList {
     QWidget window;
-    CPublishTaskListView view;
+    CDestroyWindowFirst<CPublishTaskListView> view; // as the module hands it out
 
     TaskList() {
         window.resize(1000, 700);

@@ -30,12 +30,10 @@ public:
 
     // The host's database, not owned; it outlives the window.
     void SetDatabase(CAdoDatabase* database) { m_database = database; }
-    CAdoDatabase* GetDatabase() const { return m_database; }
 
     // Shows the tasks whose ClassPath starts with path, replacing the rows.
     void ShowCategory(const std::string& path);
 
-    const CClassTree& Tree() const { return m_tree; }
     CClassTree& Tree() { return m_tree; }
     CGridCtrl& Grid() { return m_grid; }
 

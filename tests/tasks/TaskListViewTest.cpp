@@ -111,7 +111,7 @@ protected:
 
     ScriptedInteraction m_seam;
     QWidget m_host;
-    CPublishTaskListView m_view;
+    CDestroyWindowFirst<CPublishTaskListView> m_view; // as the module hands it out
 };
 
 // Korvald.exe takes the folder of its file as its host folder: it is copied
