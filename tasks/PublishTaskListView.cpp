@@ -130,8 +130,10 @@ void CPublishTaskListView::ShowSelectedCategory() {
         ShowCategory(path);
 }
 
-int CPublishTaskListView::CaretKey(HTREEITEM& item) const {
-    item = m_tree.GetSelectedItem();
+int CPublishTaskListView::CaretKey(HTREEITEM* caret) const {
+    HTREEITEM item = m_tree.GetSelectedItem();
+    if (caret)
+        *caret = item;
     return item ? int(m_tree.GetItemData(item)) : 0;
 }
 
@@ -175,7 +177,7 @@ void CPublishTaskListView::AddCategory() {
 // path; subcategories and their tasks keep the paths they were stored with.
 void CPublishTaskListView::RenameCategory() {
     HTREEITEM item = nullptr;
-    const int key = CaretKey(item);
+    const int key = CaretKey(&item);
     if (key < 1) {
         AfxMessageBox("请选择分类!", MB_OK, this);
         return;
@@ -197,7 +199,7 @@ void CPublishTaskListView::RenameCategory() {
 
 void CPublishTaskListView::DeleteCategory() {
     HTREEITEM item = nullptr;
-    const int key = CaretKey(item);
+    const int key = CaretKey(&item);
     if (!item)
         return;
     if (key < 1) {
@@ -239,8 +241,7 @@ bool CPublishTaskListView::CategoryIsEmpty(int key) {
 // ---- Tasks ----
 
 void CPublishTaskListView::AddTask() {
-    HTREEITEM item = nullptr;
-    const int category = CaretKey(item);
+    const int category = CaretKey();
     if (category < 1) {
         AfxMessageBox("请选择任务分类!", MB_OK, this);
         return;
@@ -291,8 +292,7 @@ void CPublishTaskListView::EditTask() {
 // A copy of the focused task in the category selected in the tree, opened
 // in the editor; the selection stays where it was.
 void CPublishTaskListView::CopyTask() {
-    HTREEITEM item = nullptr;
-    const int category = CaretKey(item);
+    const int category = CaretKey();
     if (category < 1) {
         AfxMessageBox("请选择任务!", MB_OK, this);
         return;

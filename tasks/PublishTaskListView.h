@@ -63,7 +63,8 @@ private:
     void Publish();
     int InsertTaskRow(int key);
     int RefreshRow(int row);
-    int CaretKey(HTREEITEM& item) const;
+    // The selected category's key (0 for the root or none), and its item.
+    int CaretKey(HTREEITEM* caret = nullptr) const;
     std::string CaretPath() const;
 
     CLayoutPanel m_panel;

@@ -2,7 +2,6 @@
 // engines, driven through the scripted seam as the task list drives it.
 #include "tasks/TaskEditDialog.h"
 
-#include "database/Schema.h"
 #include "platform/Controls.h"
 #include "tasks/TaskIds.h"
 #include "tests/database/support/TestDatabase.h"
@@ -17,15 +16,8 @@ namespace {
 
 using Rows = std::vector<Row>;
 
-class TaskEditDialogTest : public OpenedDatabaseTest {
+class TaskEditDialogTest : public SchemaDatabaseTest {
 protected:
-    void SetUp() override {
-        OpenedDatabaseTest::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        std::string error;
-        ASSERT_TRUE(CreateSchema(m_db, error)) << Utf8(error);
-    }
-
     // Runs an editor for the key (-1: a new task in /A/B/, category 7); the
     // script gets the live dialog and may end it, else it is cancelled.
     template <typename Script> int Edit(CTaskEditDialog& dialog, int key, Script script) {

@@ -4,7 +4,6 @@
 #include "tasks/PublishTaskListView.h"
 
 #include "database/AdoDatabase.h"
-#include "database/Schema.h"
 #include "module/ModuleApi.h"
 #include "platform/CodePage.h"
 #include "platform/Controls.h"
@@ -46,13 +45,11 @@ unsigned FileMode(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 0777 : 0;
 }
 
-class TaskListTest : public OpenedDatabaseTest {
+class TaskListTest : public SchemaDatabaseTest {
 protected:
     void SetUp() override {
-        OpenedDatabaseTest::SetUp();
+        SchemaDatabaseTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
-        std::string error;
-        ASSERT_TRUE(CreateSchema(m_db, error)) << Utf8(error);
         // A above Sub, and K; tasks 1 in A, 2 in Sub.
         ExecuteOrFail(m_db, "insert into NimbrelClass (KeyId,ParentId,Name,ClassPath) values "
                             "(1,0,'A','/A'),(2,1,'Sub','/A/Sub'),(3,0,'K','/K')");
