@@ -5,6 +5,7 @@
 
 #include "company/CompanyEditView.h"
 #include "sites/SiteListView.h"
+#include "tasks/PublishTaskListView.h"
 
 #define NIMBREL_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -33,4 +34,11 @@ NIMBREL_EXPORT CWnd* listSiteData(const HostParameters* parameters) {
     if (screen)
         screen->SetDatabase(parameters ? parameters->database : nullptr);
     return screen;
+}
+
+NIMBREL_EXPORT CWnd* listPublishTask(const HostParameters* parameters) {
+    CPublishTaskListView* view = NewScreen<CPublishTaskListView>();
+    if (view)
+        view->SetDatabase(parameters->database);
+    return view;
 }

@@ -276,10 +276,6 @@ std::string GbkToPath(std::string_view gbk) {
     return IsAscii(gbk) ? std::string(gbk) : ToPath(FromGbk(gbk));
 }
 
-std::string PathToGbk(std::string_view path) {
-    return IsAscii(path) ? std::string(path) : ToGbk(FromPath(path));
-}
-
 int GbkCharCount(std::string_view gbk) {
     int count = 0;
     DecodeGbk(gbk, [&count](char16_t) { ++count; });

@@ -23,9 +23,6 @@ QString FromPath(std::string_view path);
 std::string ToPath(const QString& path);
 // A GBK name below a folder ("data/company.ini", a form's picture) as path bytes.
 std::string GbkToPath(std::string_view gbk);
-// A path as the user reads it in a GBK text (a message naming a file);
-// characters that GBK cannot hold show as "?".
-std::string PathToGbk(std::string_view path);
 
 // Case-insensitive comparison that folds ASCII letters only and keeps
 // double-byte characters whole (a trail byte is never folded).

@@ -3,13 +3,12 @@
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
 #include "database/LikeCondition.h"
-#include "platform/CodePage.h"
+#include "platform/FileError.h"
 #include "platform/HostFolder.h"
 #include "platform/Interaction.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -22,10 +21,6 @@ std::string SiteSelect(const CAdoDatabase* database) {
     return std::string("select keyid,Name from SiteData where isSelected=1") +
            " and NeedRegister=1 " + " and " +
            BuildLikeCondition(database, "ClassPath", "/信息网%") + " ";
-}
-
-std::string FileCreateErrorMessage(const std::string& path, int error) {
-    return "无法创建文件 " + PathToGbk(path) + "\r\n" + std::strerror(error);
 }
 
 // Writes one line per site; a select that cannot be opened writes none.
