@@ -32,6 +32,7 @@ private:
 };
 
 // Renders every screen the module offers to DIR/<screen>.png; false when one
-// could not be written.
+// could not be written. Messages the screens show meanwhile go to standard
+// error, answered as closing them would answer.
 bool RenderScreenshots(ModuleLibrary& module, const HostParameters& parameters,
                        const QString& folder);
