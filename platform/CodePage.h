@@ -11,6 +11,9 @@ std::string ToGbk(const QString& text);
 void AppendGbk(std::string& out, const QString& text);
 // The same as AppendGbk(out, QString::fromUtf8(utf8)), without the UTF-16 on the way.
 void AppendGbkFromUtf8(std::string& out, std::string_view utf8);
+// The same written to dest, which has room for utf8.size() bytes (no
+// character is longer in GBK than in UTF-8); gives the end of the text.
+char* WriteGbkFromUtf8(char* dest, std::string_view utf8);
 
 // Characters of a GBK text: the length of its conversion to UTF-16.
 int GbkCharCount(std::string_view gbk);
