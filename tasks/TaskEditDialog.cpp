@@ -40,6 +40,9 @@ CTaskEditDialog::~CTaskEditDialog() = default;
 bool CTaskEditDialog::OnInitDialog() {
     CLayoutDialog::OnInitDialog();
     LoadTask();
+    // The user types the title first; left to itself the focus would go to
+    // the first button, where Enter imports instead of doing nothing.
+    FocusDlgItem(kTitleEdit);
     return true;
 }
 

@@ -70,6 +70,8 @@ TEST_P(TaskEditDialogTest, NewTaskIsInsertedOnceThenUpdatedAndPublishedAndEdited
         EXPECT_EQ(d.GetWindowRect().Height(), CTaskEditDialog::kHeight);
         // The body takes the height the other rows leave.
         EXPECT_GT(d.GetDlgItem(kContentEdit)->height(), 250);
+        // Typing goes to the title, and Enter there does not run a button.
+        EXPECT_EQ(d.Widget()->focusWidget(), d.GetDlgItem(kTitleEdit));
         Type(d, kTitleEdit, "供应'车床");
         Type(d, kContentEdit, "ab中");
         EXPECT_EQ(d.GetDlgItemText(kCounterLabel), "字数:3");
