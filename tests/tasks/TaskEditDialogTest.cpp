@@ -208,17 +208,19 @@ TEST_P(TaskEditDialogTest, ExportedTextsImportByteForByteAndTheDatabaseWaitsForA
 
     folder.Write("upper.txt", "[.]\r\nTITLE=大写\r\n");
     folder.Write("no-title.txt", "\r\n[.]\r\nText=正文\r\n[other]\r\nTitle=别处\r\n");
+    // 0xFF starts no GBK character: the form would show and save it as "?".
+    folder.Write("not-gbk.txt", "[.]\r\nTitle=标题\r\nText=ab\xFF\r\n");
     CTaskEditDialog import;
     Edit(import, -1, [&](CDialog& d) {
         Type(d, kTitleEdit, "旧");
-        m_seam.ExpectFile(folder.Path("no-title.txt"));
-        m_seam.ExpectBox(IDOK);
-        Click(d, kImportButton);
-        EXPECT_EQ(LastBox(), "数据文件格式无效");
-        m_seam.ExpectFile(folder.Path("missing.txt"));
-        m_seam.ExpectBox(IDOK);
-        Click(d, kImportButton);
+        for (const char* refused : {"no-title.txt", "missing.txt", "not-gbk.txt"}) {
+            m_seam.ExpectFile(folder.Path(refused));
+            m_seam.ExpectBox(IDOK);
+            Click(d, kImportButton);
+            EXPECT_EQ(LastBox(), "数据文件格式无效") << refused;
+        }
         EXPECT_EQ(d.GetDlgItemText(kTitleEdit), "旧") << "the form is unchanged";
+        EXPECT_EQ(d.GetDlgItemText(kContentEdit), "");
 
         m_seam.ExpectFile(exported);
         Click(d, kImportButton);
