@@ -2,19 +2,12 @@
 // engines, driven through the scripted seam as the task list drives it.
 #include "tasks/TaskEditDialog.h"
 
-#include "platform/Controls.h"
 #include "tasks/TaskIds.h"
-#include "tests/database/support/TestDatabase.h"
-#include "tests/support/ScriptedInteraction.h"
-
-#include <QPushButton>
-#include <QWidget>
+#include "tests/tasks/TaskTestSupport.h"
 
 using namespace tasks::editor;
 
 namespace {
-
-using Rows = std::vector<Row>;
 
 class TaskEditDialogTest : public SchemaDatabaseTest {
 protected:
@@ -36,14 +29,11 @@ protected:
     static void Type(CDialog& d, int id, const std::string& text) { d.SetDlgItemText(id, text); }
     // The buttons lie in the dialog's button strip.
     static void Click(CDialog& d, int id) {
-        for (QPushButton* button : d.Widget()->findChildren<QPushButton*>())
-            if (ControlId(button) == id)
-                return button->click();
-        ADD_FAILURE() << "no button " << id;
+        QPushButton* button = FindButton(d.Widget(), id);
+        ASSERT_NE(button, nullptr) << id;
+        button->click();
     }
-    std::string LastBox() const {
-        return m_seam.Boxes().empty() ? std::string() : m_seam.Boxes().back().text;
-    }
+    std::string LastBox() const { return ::LastBox(m_seam); }
     Rows Tasks() {
         return ReadRows(m_db, "select KeyId,Title,Content,Comment,UserName,Produce,Model,UnitName,"
                               "Quantity,Price,TaskClass,ClassPath,TaskStatus,TotalCount,Progress "
@@ -52,13 +42,6 @@ protected:
 
     ScriptedInteraction m_seam;
 };
-
-Row Texts(std::initializer_list<const char*> values) {
-    Row row;
-    for (const char* value : values)
-        row.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-    return row;
-}
 
 } // namespace
 

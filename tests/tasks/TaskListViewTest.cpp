@@ -6,36 +6,24 @@
 #include "database/AdoDatabase.h"
 #include "module/ModuleApi.h"
 #include "platform/CodePage.h"
-#include "platform/Controls.h"
 #include "platform/Dialog.h"
 #include "platform/HostFolder.h"
 #include "tasks/TaskIds.h"
-#include "tests/database/support/TestDatabase.h"
-#include "tests/support/ScriptedInteraction.h"
+#include "tests/tasks/TaskTestSupport.h"
 #include "toolkit/CategoryNameDialog.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLibrary>
-#include <QPushButton>
 #include <QThread>
-#include <QWidget>
 #include <sys/stat.h>
 
 using namespace tasks;
 
 namespace {
 
-using Rows = std::vector<Row>;
 using Lines = std::vector<std::string>;
-
-Row Texts(std::initializer_list<const char*> values) {
-    Row row;
-    for (const char* value : values)
-        row.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-    return row;
-}
 
 unsigned FileMode(const std::string& path) {
     struct stat status {};
@@ -76,12 +64,7 @@ protected:
             keys.push_back(Grid().GetItemText(row, 0));
         return keys;
     }
-    QPushButton* Button(int id) {
-        for (QPushButton* button : m_view.Widget()->findChildren<QPushButton*>())
-            if (ControlId(button) == id)
-                return button;
-        return nullptr;
-    }
+    QPushButton* Button(int id) { return FindButton(m_view.Widget(), id); }
     void Click(int id) {
         ASSERT_NE(Button(id), nullptr) << id;
         Button(id)->click();
@@ -95,9 +78,7 @@ protected:
         ADD_FAILURE() << "no category " << name;
         return nullptr;
     }
-    std::string LastBox() const {
-        return m_seam.Boxes().empty() ? std::string() : m_seam.Boxes().back().text;
-    }
+    std::string LastBox() const { return ::LastBox(m_seam); }
     void AddSites(const std::string& values) {
         ExecuteOrFail(m_db,
                       "insert into SiteData (KeyId,Name,IsSelected,AutoPublish) values " + values);
