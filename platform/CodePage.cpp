@@ -353,6 +353,12 @@ int GbkCharCount(std::string_view gbk) {
     return count;
 }
 
+bool IsGbkText(std::string_view gbk) {
+    bool whole = true;
+    DecodeGbk(gbk, [&whole](char16_t u) { whole = whole && u != kReplacement; });
+    return whole;
+}
+
 namespace {
 // One character of a GBK text as a comparable value: a double-byte character
 // whole, a single byte with ASCII letters folded to lower case.

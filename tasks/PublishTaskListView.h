@@ -61,8 +61,11 @@ private:
     void CopyTask();
     void DeleteTasks();
     void Publish();
+    int InsertCopy(int source, int category);
     int InsertTaskRow(int key);
     int RefreshRow(int row);
+    // The key of a row: the integer value of its column 0.
+    int RowKey(int row) const;
     // The selected category's key (0 for the root or none), and its item.
     int CaretKey(HTREEITEM* caret = nullptr) const;
     std::string CaretPath() const;
