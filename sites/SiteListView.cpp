@@ -2,6 +2,7 @@
 
 #include "database/AdoDatabase.h"
 #include "database/LikeCondition.h"
+#include "database/StatementBatch.h"
 #include "platform/HostFolder.h"
 #include "platform/Interaction.h"
 #include "sites/CsvExporter.h"
@@ -216,6 +217,7 @@ void CSiteListView::ChooseSelectedRows(bool invert) {
         return;
     }
     CWaitCursor wait;
+    CStatementBatch batch(m_database); // thousands of rows take a moment, not minutes
     for (int row = range.minRow; row <= range.maxRow; ++row) {
         if (m_grid.GetItemState(row, kMarkerColumn) & kGridCellSelected)
             SetChoice(row, !invert || m_grid.GetItemText(row, kMarkerColumn) == kNotChosen);
