@@ -14,6 +14,7 @@
 #include <string>
 
 class CAdoDatabase;
+class CIniFile;
 
 class CSiteListView : public CWnd {
 public:
@@ -49,10 +50,11 @@ private:
     void ToggleChoice(int row);
     void ShowContextMenu(const CPoint& screenPoint);
     void EditSite();
+    void ShowSavedValues(int row, CIniFile& form);
     void QuerySites();
     void VisitSite();
     void ExportAccounts();
-    void SetCategoryCondition();
+    void ResetFilter();
 
     CAdoDatabase* m_database = nullptr;
     CLayoutPanel m_toolbar;
