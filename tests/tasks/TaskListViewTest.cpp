@@ -121,13 +121,18 @@ void InstallWorker(const TempHostFolder& host) {
         ASSERT_TRUE(QFile::link(app.filePath(library), folder + library));
 }
 
-// Waits until the worker's run of the task is over: its lock file exists and
-// is no longer held.
-void WaitForWorker(const TempHostFolder& host, const std::string& key) {
+// Waits until the worker's run of the task is over: the task shows its final
+// status (the worker sets it last) and the run's lock is no longer held. The
+// lock alone would not do: the worker creates its lock file a moment before
+// it takes the lock.
+void WaitForWorker(CAdoDatabase& db, const TempHostFolder& host, const std::string& key) {
     const std::string lock = host.Path("data/nimbrel" + key + ".lock");
+    const std::string status = "select FDStatus from Nimbrel where KeyId=" + key;
     QDeadlineTimer deadline(60000);
     while (!deadline.hasExpired()) {
-        const int fd = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+        const std::vector<Row> rows = ReadRows(db, status);
+        const bool finished = rows.size() == 1 && rows[0][0] && *rows[0][0] != "0";
+        const int fd = finished ? ::open(lock.c_str(), O_RDONLY | O_CLOEXEC) : -1;
         const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
         if (fd >= 0)
             ::close(fd);
@@ -179,7 +184,7 @@ TEST_P(TaskListTest, NewTaskIsPublishedByTheWorkerAndARefreshShowsItsCounts) {
     EXPECT_EQ(m_seam.Launches()[0].parameters, "task=Nimbrel&Keyid=3");
     EXPECT_GT(m_seam.WaitCursorShown(), 0);
 
-    WaitForWorker(Host(), "3");
+    WaitForWorker(m_db, Host(), "3");
     Select(Tree().GetRootClassItem());
     Select(Category("A"));
     EXPECT_EQ(Keys(), (Lines{"3", "2", "1"}));
