@@ -9,13 +9,14 @@
 #include "toolkit/DataGrid.h"
 #include "toolkit/LayoutPanel.h"
 #include "toolkit/RowLayout.h"
+#include "toolkit/ScreenWnd.h"
 #include "widgets/GridCtrl.h"
 
 #include <string>
 
 class CAdoDatabase;
 
-class CSiteListView : public CWnd {
+class CSiteListView : public CScreenWnd {
 public:
     // The section of res/gridpos.ini that keeps the column widths.
     static constexpr char kClassName[] = "CSiteListView";
