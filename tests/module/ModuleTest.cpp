@@ -20,9 +20,9 @@
 #include <QImage>
 #include <QLibrary>
 #include <QPixmap>
-#include <QRegion>
 #include <QTreeWidget>
 #include <QWidget>
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -97,14 +97,15 @@ QImage Shown(QWidget& host) {
     return host.grab().toImage();
 }
 
-// True when the window's own child controls cover its whole client area.
-bool ControlsCover(const CWnd& screen) {
+// True when the window's controls, arranged for its size, reach its right
+// and bottom edges: the layout stretched them over the whole client area.
+bool ControlsReachFarEdges(const CWnd& screen) {
     QWidget* window = screen.Widget();
-    QRegion bare(window->rect());
+    QRect reached;
     for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (!child->isWindow() && child->isVisibleTo(window))
-            bare -= child->geometry();
-    return bare.isEmpty();
+            reached |= child->geometry();
+    return reached.bottomRight() == window->rect().bottomRight();
 }
 
 // The top-level categories a task list's tree shows.
@@ -139,10 +140,11 @@ protected:
         EXPECT_NE(make, nullptr) << "the module does not export " << e.name;
         return make;
     }
-    // A screen of the export on the database, without a window yet.
-    CWnd* Make(const Export& e, const char* text = nullptr, CAdoDatabase* db = nullptr) {
+    // A screen of the export, without a window: a list screen on this test's
+    // database, the company editor, which reads none, with a null one.
+    CWnd* Make(const Export& e, const char* text = nullptr) {
         ScreenExport make = Resolve(e);
-        HostParameters parameters{text, db ? db : &m_db};
+        HostParameters parameters{text, e.widthsSection ? &m_db : nullptr};
         return make ? make(&parameters) : nullptr;
     }
     const TempHostFolder& Host() const { return m_test.HostFolder(); }
@@ -184,7 +186,9 @@ TEST_P(ModuleTest, ExportsMakeAScreenObjectAndNothingElse) {
     auto* nothing = reinterpret_cast<CAdoDatabase*>(alignof(std::max_align_t));
     for (const Export& e : kExports) {
         SCOPED_TRACE(e.name);
-        CWnd* screen = Make(e, "/tasks?user=1&mode=2", nothing);
+        HostParameters parameters{"/tasks?user=1&mode=2", nothing};
+        ScreenExport make = Resolve(e);
+        CWnd* screen = make ? make(&parameters) : nullptr;
         ASSERT_NE(screen, nullptr);
         EXPECT_FALSE(screen->IsWindow());
         delete screen;
@@ -244,7 +248,9 @@ TEST_P(ModuleTest, ScreensLiveSideBySideEachOnItsOwnDatabase) {
     ExecuteOrFail(other, "insert into NimbrelClass (KeyId,ParentId,Name,ClassPath) values "
                          "(1,0,'乙','/乙')");
 
-    const Export& taskList = kExports[2];
+    const Export& taskList = *std::find_if(std::begin(kExports), std::end(kExports), [](auto& e) {
+        return std::strcmp(e.name, "listPublishTask") == 0;
+    });
     ScreenExport listPublishTask = Resolve(taskList);
     ASSERT_NE(listPublishTask, nullptr);
     HostParameters record{nullptr, &m_db};
@@ -305,8 +311,9 @@ TEST_P(ModuleTest, ParameterTextChangesNothing) {
 
 // A screen takes the host's whole rectangle as its client area, even when the
 // host asks for a border and a sunken edge, and the arrow cursor shows over
-// it whatever the host's. A list screen's controls cover all of it at every
-// size, so it paints no background of its own.
+// it whatever the host's. A list screen paints no background of its own (the
+// host's shows in the gaps of its layout) and arranges its controls over the
+// whole area again on every change of width or height.
 TEST_P(ModuleTest, ScreensFillTheHostsAreaWhateverTheHostAsks) {
     m_host.setCursor(Qt::CrossCursor);
     const CRect area{0, 0, 1000, 700};
@@ -326,8 +333,22 @@ TEST_P(ModuleTest, ScreensFillTheHostsAreaWhateverTheHostAsks) {
                                   CRect{0, 0, 640, 820}, CRect{0, 0, 640, 300}}) {
             screen->MoveWindow(size);
             EXPECT_EQ(SidesOf(screen->GetClientRect()), SidesOf(size));
-            EXPECT_TRUE(ControlsCover(*screen)) << size.right << "x" << size.bottom;
+            EXPECT_TRUE(ControlsReachFarEdges(*screen)) << size.right << "x" << size.bottom;
         }
+    }
+}
+
+// The exports do not check the database pointer: with a null one every
+// screen still opens, empty and without a message, and closes.
+TEST_P(ModuleTest, ScreensOpenOnANullDatabase) {
+    for (const Export& e : kExports) {
+        SCOPED_TRACE(e.name);
+        HostParameters parameters{nullptr, nullptr};
+        ScreenExport make = Resolve(e);
+        std::unique_ptr<CWnd> screen(make ? make(&parameters) : nullptr);
+        ASSERT_NE(screen, nullptr);
+        EXPECT_TRUE(screen->Create(&m_host, CRect{0, 0, 1000, 700}, 1));
+        ProcessEvents();
     }
 }
 
