@@ -111,12 +111,10 @@ bool CWnd::Create(QWidget* parent, const CRect& rect, int id, unsigned style, un
         delete edge;
         return false;
     }
-    if (edge) {
-        edge->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    QWidget* outer = edge ? edge : widget;
+    outer->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    if (edge)
         widget->setGeometry(edge->ClientRect());
-    } else {
-        widget->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
-    }
     Attach(widget, edge, id);
     if (!OnCreate()) {
         DestroyWindow();
@@ -126,7 +124,7 @@ bool CWnd::Create(QWidget* parent, const CRect& rect, int id, unsigned style, un
     // whoever runs them, after they are initialised.
     if (QWidget* w = Widget(); w && !w->isWindow()) {
         w->show();
-        OuterWidget()->show();
+        outer->show();
     }
     return IsWindow();
 }
