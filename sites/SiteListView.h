@@ -9,6 +9,7 @@
 #include "toolkit/DataGrid.h"
 #include "toolkit/LayoutPanel.h"
 #include "toolkit/RowLayout.h"
+#include "toolkit/ScreenWnd.h"
 #include "widgets/GridCtrl.h"
 
 #include <string>
@@ -16,7 +17,7 @@
 class CAdoDatabase;
 class CIniFile;
 
-class CSiteListView : public CWnd {
+class CSiteListView : public CScreenWnd {
 public:
     // The section of res/gridpos.ini that keeps the column widths.
     static constexpr char kClassName[] = "CSiteListView";

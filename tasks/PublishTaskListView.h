@@ -16,13 +16,14 @@
 #include "toolkit/DataGrid.h"
 #include "toolkit/LayoutPanel.h"
 #include "toolkit/RowLayout.h"
+#include "toolkit/ScreenWnd.h"
 #include "widgets/GridCtrl.h"
 
 #include <string>
 
 class CAdoDatabase;
 
-class CPublishTaskListView : public CWnd {
+class CPublishTaskListView : public CScreenWnd {
 public:
     // The module hands it out as CDestroyWindowFirst<CPublishTaskListView>.
     CPublishTaskListView();
