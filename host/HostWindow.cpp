@@ -1,8 +1,7 @@
 #include "host/HostWindow.h"
 
 #include "host/ScreenPage.h"
-#include "platform/CodePage.h"
-#include "platform/Interaction.h"
+#include "host/UnattendedInteraction.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -50,36 +49,10 @@ void HostWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-namespace {
-
-// Nobody can answer a message box without a display: a screen that reports
-// a failure while it is rendered (a database that is not open) would wait
-// for ever. Its messages go to standard error instead, each answered as
-// closing it would answer; nothing else that would block or leave the
-// program happens.
-class HeadlessInteraction : public CInteraction {
-public:
-    HeadlessInteraction() { SetInteraction(this); }
-    ~HeadlessInteraction() override { SetInteraction(nullptr); }
-
-    int MessageBox(CWnd*, const std::string& text, unsigned type) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(FromGbk(text)));
-        return type == MB_YESNO ? IDNO : type == MB_OKCANCEL ? IDCANCEL : IDOK;
-    }
-    bool ChooseFile(CWnd*, const FileDialogRequest&, std::string&) override { return false; }
-    int PopupMenu(CWnd*, const MenuRequest&) override { return 0; }
-    void SetWaitCursor(bool) override {}
-    bool OpenUrl(const std::string&) override { return false; }
-    bool StartProgram(const std::string&, const std::string&) override { return false; }
-    int RunModal(CDialog&) override { return IDCANCEL; }
-};
-
-} // namespace
-
 bool RenderScreenshots(ModuleLibrary& module, const HostParameters& parameters,
                        const QString& folder) {
-    HeadlessInteraction headless;
     QDir().mkpath(folder);
+    UnattendedInteraction unattended;
     bool allWritten = true;
     for (const HostScreen& screen : HostScreens()) {
         ScreenExport factory = module.Resolve(screen.exportName);

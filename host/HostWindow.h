@@ -32,7 +32,6 @@ private:
 };
 
 // Renders every screen the module offers to DIR/<screen>.png; false when one
-// could not be written. Messages the screens show meanwhile go to standard
-// error, answered as closing them would answer.
+// could not be written.
 bool RenderScreenshots(ModuleLibrary& module, const HostParameters& parameters,
                        const QString& folder);

@@ -4,41 +4,24 @@
 #include "tasks/PublishTaskListView.h"
 
 #include "database/AdoDatabase.h"
-#include "module/ModuleApi.h"
 #include "platform/CodePage.h"
-#include "platform/Controls.h"
 #include "platform/Dialog.h"
 #include "platform/HostFolder.h"
 #include "tasks/TaskIds.h"
-#include "tests/database/support/TestDatabase.h"
-#include "tests/support/ScriptedInteraction.h"
+#include "tests/tasks/TaskTestSupport.h"
 #include "toolkit/CategoryNameDialog.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLibrary>
-#include <QPushButton>
 #include <QThread>
-#include <QWidget>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace tasks;
 
 namespace {
 
-using Rows = std::vector<Row>;
 using Lines = std::vector<std::string>;
-
-Row Texts(std::initializer_list<const char*> values) {
-    Row row;
-    for (const char* value : values)
-        row.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-    return row;
-}
 
 unsigned FileMode(const std::string& path) {
     struct stat status {};
@@ -79,12 +62,7 @@ protected:
             keys.push_back(Grid().GetItemText(row, 0));
         return keys;
     }
-    QPushButton* Button(int id) {
-        for (QPushButton* button : m_view.Widget()->findChildren<QPushButton*>())
-            if (ControlId(button) == id)
-                return button;
-        return nullptr;
-    }
+    QPushButton* Button(int id) { return FindButton(m_view.Widget(), id); }
     void Click(int id) {
         ASSERT_NE(Button(id), nullptr) << id;
         Button(id)->click();
@@ -98,9 +76,7 @@ protected:
         ADD_FAILURE() << "no category " << name;
         return nullptr;
     }
-    std::string LastBox() const {
-        return m_seam.Boxes().empty() ? std::string() : m_seam.Boxes().back().text;
-    }
+    std::string LastBox() const { return ::LastBox(m_seam); }
     void AddSites(const std::string& values) {
         ExecuteOrFail(m_db,
                       "insert into SiteData (KeyId,Name,IsSelected,AutoPublish) values " + values);
@@ -121,22 +97,15 @@ void InstallWorker(const TempHostFolder& host) {
         ASSERT_TRUE(QFile::link(app.filePath(library), folder + library));
 }
 
-// Waits until the worker's run of the task is over: the task shows its final
-// status (the worker sets it last) and the run's lock is no longer held. The
-// lock alone would not do: the worker creates its lock file a moment before
-// it takes the lock.
+// Waits until the worker's run of the task is over: its last write sets
+// FDStatus (1 or 2). The lock file cannot tell: probing it between the
+// worker's creating and locking it would find it free, or take it from the
+// worker, which would then end without working.
 void WaitForWorker(CAdoDatabase& db, const TempHostFolder& host, const std::string& key) {
-    const std::string lock = host.Path("data/nimbrel" + key + ".lock");
-    const std::string status = "select FDStatus from Nimbrel where KeyId=" + key;
     QDeadlineTimer deadline(60000);
     while (!deadline.hasExpired()) {
-        const std::vector<Row> rows = ReadRows(db, status);
-        const bool finished = rows.size() == 1 && rows[0][0] && *rows[0][0] != "0";
-        const int fd = finished ? ::open(lock.c_str(), O_RDONLY | O_CLOEXEC) : -1;
-        const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        if (free)
+        const Rows status = ReadRows(db, "select FDStatus from Nimbrel where KeyId=" + key);
+        if (status.size() == 1 && status[0][0].value_or("0") != "0")
             return;
         QThread::msleep(20);
     }
@@ -314,6 +283,29 @@ TEST_P(TaskListTest, DeletingSkipsUnselectedRowsRemovesFilesAndAsksAfterAFailure
     EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{Texts({"3"})});
 }
 
+TEST_P(TaskListTest, CommandsAskForWhatTheyWorkOnAndAnUnsavedNewTaskAddsNoRow) {
+    Open();
+    // The root is no category to add or copy a task into; nothing is selected.
+    Select(Tree().GetRootClassItem());
+    for (int i = 0; i < 3; ++i)
+        m_seam.ExpectBox(IDOK);
+    for (int command : {list::kAddTask, list::kCopyTask, list::kEditTask})
+        m_view.SendCommand(command);
+    ASSERT_EQ(m_seam.Boxes().size(), 3u);
+    EXPECT_EQ(m_seam.Boxes()[0].text, "请选择任务分类!");
+    EXPECT_EQ(m_seam.Boxes()[1].text, "请选择任务!");
+    EXPECT_EQ(m_seam.Boxes()[2].text, "请选择要编辑的任务!");
+
+    Select(Category("A"));
+    m_seam.ExpectDialog([](CDialog& editor) {
+        editor.SetDlgItemText(editor::kTitleEdit, "不存");
+        editor.SendCommand(IDCANCEL);
+    });
+    m_view.SendCommand(list::kAddTask);
+    EXPECT_EQ(Keys(), (Lines{"2", "1"}));
+    EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{Texts({"2"})});
+}
+
 TEST_P(TaskListTest, CopyLandsInTheSelectedCategoryAndACategoryShowsItsNewest200) {
     ExecuteOrFail(m_db, "update Nimbrel set UserName='u',SiteName='s',Comment='c',Progress=7 "
                         "where KeyId=2");
@@ -367,23 +359,6 @@ TEST_P(TaskListTest, PublishingNeedsAFocusAndAWritableTaskFileAndStartsWithoutSi
     EXPECT_TRUE(Contains(LastBox(), Host().Path("data/nimbrel2.tsk"))) << Utf8(LastBox());
     EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=2"), Rows{Texts({"4"})});
     EXPECT_EQ(m_seam.Launches().size(), 1u);
-}
-
-TEST_P(TaskListTest, TheModulesExportGivesAScreenOnTheHostsDatabase) {
-    QLibrary module(QStringLiteral(NIMBREL_APP_DIR "/libNimbrel.so"));
-    ASSERT_TRUE(module.load()) << module.errorString().toStdString();
-    auto listPublishTask = reinterpret_cast<ScreenExport>(module.resolve("listPublishTask"));
-    ASSERT_NE(listPublishTask, nullptr);
-    HostParameters parameters{"/host/tasks?a=1&b=2", &m_db};
-    CWnd* screen = listPublishTask(&parameters);
-    ASSERT_NE(screen, nullptr);
-    EXPECT_FALSE(screen->IsWindow());
-    ASSERT_TRUE(screen->Create(&m_host, CRect{0, 0, 800, 600}, 1));
-    auto* grid = CWnd::FromWidget(screen->GetDlgItem(list::kTaskGrid));
-    ASSERT_NE(grid, nullptr);
-    EXPECT_EQ(static_cast<CGridCtrl*>(grid)->GetRowCount(), 3) << "the header and tasks 2 and 1";
-    screen->DestroyWindow();
-    delete screen;
 }
 
 NIMBREL_ON_BOTH_ENGINES(TaskListTest);
