@@ -1,10 +1,13 @@
 # Two entry points: `make run` and `make test`. Both install what is missing,
 # configure and build first, so they work on a fresh Debian 12 machine.
+# `make fuzz` builds in a folder of its own.
 BUILD ?= build
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DNIMBREL_WERROR=ON
 
-.PHONY: deps configure build run test bench format clean
+.PHONY: deps configure build run test fuzz bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -21,6 +24,11 @@ run: build
 test: build
 	@scripts/run-tests.sh $(BUILD)
 
+# Every libFuzzer target of fuzz/ for FUZZ_SECONDS each; fails on a finding.
+fuzz:
+	@scripts/install-deps.sh fuzz
+	@scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 bench: build
 	@scripts/run-bench.sh $(BUILD)
 
@@ -28,4 +36,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)
