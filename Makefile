@@ -1,13 +1,14 @@
 # Two entry points: `make run` and `make test`. Both install what is missing,
 # configure and build first, so they work on a fresh Debian 12 machine.
-# `make fuzz` builds in a folder of its own.
+# `make fuzz` and `make test-sanitize` build in folders of their own.
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DNIMBREL_WERROR=ON
 
-.PHONY: deps configure build run test fuzz bench format clean
+.PHONY: deps configure build run test test-sanitize fuzz bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -24,6 +25,11 @@ run: build
 test: build
 	@scripts/run-tests.sh $(BUILD)
 
+# The whole suite under AddressSanitizer (with leak checking) and
+# UndefinedBehaviorSanitizer, on both engines.
+test-sanitize: deps
+	@scripts/run-sanitize.sh $(SANITIZE_BUILD)
+
 # Every libFuzzer target of fuzz/ for FUZZ_SECONDS each; fails on a finding.
 fuzz:
 	@scripts/install-deps.sh fuzz
@@ -36,4 +42,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD)
