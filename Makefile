@@ -7,8 +7,11 @@ FUZZ_SECONDS ?= 60
 SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DNIMBREL_WERROR=ON
+# `make install PREFIX=DIR`: the host folder in DIR/lib/nimbrel, the launcher
+# in DIR/bin, desktop entry and icon in DIR/share. DESTDIR stages a package.
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test test-sanitize fuzz bench format clean
+.PHONY: deps configure build run test test-sanitize fuzz bench install format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -22,7 +25,7 @@ build: configure
 run: build
 	$(BUILD)/app/nimbrel-host
 
-test: build
+test: build format-check
 	@scripts/run-tests.sh $(BUILD)
 
 # The whole suite under AddressSanitizer (with leak checking) and
@@ -38,8 +41,15 @@ fuzz:
 bench: build
 	@scripts/run-bench.sh $(BUILD)
 
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails when a committed source file differs from what clang-format makes of it.
+format-check: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD)

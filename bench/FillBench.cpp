@@ -267,7 +267,7 @@ int main(int argc, char** argv) {
     g_file = dir.filePath(QStringLiteral("sites.db")).toStdString();
 
     CAdoDatabase db;
-    if (std::string error; !OpenSiteDatabase(db, ToGbk(dir.path()), kSites, error))
+    if (std::string error; !OpenSiteDatabase(db, ToPath(dir.path()), kSites, error))
         Fail(error);
     g_db = &db;
     {

@@ -18,7 +18,7 @@ namespace {
 constexpr int kSections = 200;
 constexpr int kKeys = 50;
 
-std::string g_path; // GBK path of the generated file
+std::string g_path; // path bytes of the generated file
 
 // 200 sections of 50 keys, values of Chinese text of varying length, saved
 // as the document itself would save them.
@@ -43,7 +43,7 @@ std::string GeneratedIni() {
 
 void LoadDocument() {
     CIniFile ini;
-    if (!ini.Load(g_path))
+    if (ini.Load(g_path) != EIniLoad::Loaded)
         std::abort();
     benchmark::DoNotOptimize(ini);
 }
@@ -84,7 +84,7 @@ template <typename Run> double Microseconds(Run run) {
 
 int main(int argc, char** argv) {
     QTemporaryDir dir;
-    g_path = ToGbk(dir.filePath(QStringLiteral("bench.ini")));
+    g_path = ToPath(dir.filePath(QStringLiteral("bench.ini")));
     {
         const std::string text = GeneratedIni();
         std::ofstream out(g_path, std::ios::binary);

@@ -1,5 +1,6 @@
 #include "company/CompanyEditView.h"
 
+#include "company/CompanyIds.h"
 #include "platform/CodePage.h"
 #include "platform/Controls.h"
 #include "platform/HostFolder.h"
@@ -9,6 +10,8 @@
 
 #include <cstdio>
 
+using namespace company;
+
 namespace {
 
 constexpr int kFixed = CRowLayout::kFixed;
@@ -16,13 +19,6 @@ constexpr int kStretch = CRowLayout::kStretch; // takes a share of the free widt
 constexpr const char* kProfileFile = "data/company.ini";
 constexpr const char* kSection = ".";
 
-constexpr int kNameEdit = 6001;
-constexpr int kXingzhiList = 6009;
-constexpr int kMoshiList = 6010;
-constexpr int kAreaEdit = 6013;
-constexpr int kCounterLabel = 6020;
-constexpr int kAbstractEdit = 6022;
-constexpr int kSaveButton = 8001;
 constexpr int kMinNameBytes = 4;
 constexpr int kMinAbstractChars = 20;
 constexpr int kMaxAbstractChars = 500;
@@ -33,11 +29,13 @@ struct ProfileField {
     int id;
 };
 constexpr ProfileField kFields[] = {
-    {"UserName", 6002},    {"UserPass", 6003}, {"Contact", 6004},  {"Address", 6005},
-    {"PostCode", 6006},    {"Homepage", 6007}, {"Email", 6008},    {"Area", 6013},
-    {"Phone", 6014},       {"Fax", 6015},      {"Mobile", 6016},   {"Province", 6017},
-    {"City", 6018},        {"Trade", 6019},    {"Business", 6021}, {"Xingzhi", kXingzhiList},
-    {"Moshi", kMoshiList}, {"Yuangong", 6012}, {"Zijin", 6011},    {"Abstract", kAbstractEdit},
+    {"UserName", kUserNameEdit}, {"UserPass", kUserPassEdit}, {"Contact", kContactEdit},
+    {"Address", kAddressEdit},   {"PostCode", kPostCodeEdit}, {"Homepage", kHomepageEdit},
+    {"Email", kEmailEdit},       {"Area", kAreaEdit},         {"Phone", kPhoneEdit},
+    {"Fax", kFaxEdit},           {"Mobile", kMobileEdit},     {"Province", kProvinceEdit},
+    {"City", kCityEdit},         {"Trade", kTradeEdit},       {"Business", kBusinessEdit},
+    {"Xingzhi", kXingzhiList},   {"Moshi", kMoshiList},       {"Yuangong", kYuangongEdit},
+    {"Zijin", kZijinEdit},       {"Abstract", kAbstractEdit},
 };
 
 const std::string kXingzhiChoices =
@@ -78,24 +76,24 @@ void CCompanyEditView::BuildForm() {
     spacer(5);
     r = row();
     l.AddLabel(r, "用户帐号", 0, 80, kFixed);
-    l.AddEdit(r, 6002, 100, kStretch);
+    l.AddEdit(r, kUserNameEdit, 100, kStretch);
     l.AddLabel(r, "(4到10个英文字母),用户注册网络黄页帐号", 0, 200, kStretch);
     spacer(5);
     r = row();
     l.AddLabel(r, "验证密码", 0, 80, kFixed);
-    l.AddEdit(r, 6003, 100, kStretch);
+    l.AddEdit(r, kUserPassEdit, 100, kStretch);
     l.AddLabel(r, "(4到10个英文字母或数字),注册网络黄页帐号时使用的验证密码", 0, 200, kStretch);
     spacer(5);
     r = row();
     l.AddLabel(r, "通讯地址", 0, 80, kFixed);
-    l.AddEdit(r, 6005, 100, kStretch);
+    l.AddEdit(r, kAddressEdit, 100, kStretch);
     spacer(5);
     r = row();
     l.AddLabel(r, "联系人", 0, 80, kFixed);
-    l.AddEdit(r, 6004, 80, kFixed);
+    l.AddEdit(r, kContactEdit, 80, kFixed);
     l.AddLabel(r, "", 0, 10, kFixed);
     l.AddLabel(r, "邮政编码", 0, 80, kFixed);
-    l.AddEdit(r, 6006, 80, kFixed);
+    l.AddEdit(r, kPostCodeEdit, 80, kFixed);
     spacer(5);
     r = row();
     l.AddLabel(r, "企业性质", 0, 80, kFixed);
@@ -106,38 +104,38 @@ void CCompanyEditView::BuildForm() {
     spacer(5);
     r = row();
     l.AddLabel(r, "员工数量", 0, 80, kFixed);
-    l.AddEdit(r, 6012, 80, kFixed);
+    l.AddEdit(r, kYuangongEdit, 80, kFixed);
     l.AddLabel(r, "", 0, 10, kFixed);
     l.AddLabel(r, "注册资金", 0, 80, kFixed);
-    l.AddEdit(r, 6011, 80, kFixed);
+    l.AddEdit(r, kZijinEdit, 80, kFixed);
     spacer(5);
     r = row();
     l.AddLabel(r, "网站主页", 0, 80, kFixed);
-    l.AddEdit(r, 6007, 100, kStretch);
+    l.AddEdit(r, kHomepageEdit, 100, kStretch);
     l.AddLabel(r, "电子邮箱", 0, 80, kFixed);
-    l.AddEdit(r, 6008, 80, kStretch);
+    l.AddEdit(r, kEmailEdit, 80, kStretch);
     spacer(5);
     r = row();
     l.AddLabel(r, "电话", 0, 80, kFixed);
     l.AddEdit(r, kAreaEdit, 50, kFixed);
-    l.AddEdit(r, 6014, 80, kFixed);
+    l.AddEdit(r, kPhoneEdit, 80, kFixed);
     l.AddLabel(r, "传真", 0, 50, kFixed);
-    l.AddEdit(r, 6015, 80, kFixed);
+    l.AddEdit(r, kFaxEdit, 80, kFixed);
     l.AddLabel(r, "", 0, 10, kFixed);
     l.AddLabel(r, "手机号码", 0, 80, kFixed);
-    l.AddEdit(r, 6016, 100, kFixed);
+    l.AddEdit(r, kMobileEdit, 100, kFixed);
     spacer(5);
     r = row();
     l.AddLabel(r, "所属行业", 0, 80, kFixed);
-    l.AddEdit(r, 6019, 130, kFixed);
+    l.AddEdit(r, kTradeEdit, 130, kFixed);
     l.AddLabel(r, "省份", 0, 50, kFixed);
-    l.AddEdit(r, 6017, 80, kFixed);
+    l.AddEdit(r, kProvinceEdit, 80, kFixed);
     l.AddLabel(r, "城市", 0, 50, kFixed);
-    l.AddEdit(r, 6018, 80, kFixed);
+    l.AddEdit(r, kCityEdit, 80, kFixed);
     spacer(5);
     r = row();
     l.AddLabel(r, "主营业务", 0, 80, kFixed);
-    l.AddEdit(r, 6021, 100, kStretch);
+    l.AddEdit(r, kBusinessEdit, 100, kStretch);
     spacer(5);
     r = row();
     l.AddLabel(r, "企业简介", 0, 80, kFixed);
@@ -157,7 +155,7 @@ void CCompanyEditView::BuildForm() {
 
 void CCompanyEditView::LoadProfile() {
     CIniFile profile;
-    profile.Load(HostPath(kProfileFile));
+    profile.Load(HostPath(kProfileFile)); // shows what could be read of an unreadable file
     m_companyName = profile.GetString(kSection, "Name");
     SetDlgItemText(kNameEdit, m_companyName);
     if (!m_companyName.empty())
@@ -180,7 +178,11 @@ void CCompanyEditView::UpdateCounter() {
 void CCompanyEditView::SaveProfile() {
     const std::string path = HostPath(kProfileFile);
     CIniFile profile;
-    profile.Load(path); // keeps what this screen does not know
+    // Loaded first, so that what this screen does not know survives. A file
+    // that cannot be read whole is not written over with what could be read
+    // of it: like a file that cannot be written, it is left as it is and
+    // nothing is shown.
+    const bool writable = profile.Load(path) != EIniLoad::Unreadable;
     std::string name = GetDlgItemText(kNameEdit);
     if (name.size() < size_t(kMinNameBytes)) {
         m_hints.ShowMessage(GetDlgItem(kNameEdit), "请真实的单位名称!");
@@ -197,7 +199,8 @@ void CCompanyEditView::SaveProfile() {
         m_hints.ShowMessage(GetDlgItem(kAbstractEdit), "注意字数不得少于20,不得超过500");
         FocusDlgItem(kAbstractEdit);
     }
-    profile.Save(path); // a failed write is not reported
+    if (writable)
+        profile.Save(path); // a failed write is not reported
     EnableDlgItem(kNameEdit, false);
 }
 

@@ -1,6 +1,7 @@
 #include "database/AdoConnection.h"
 
 #include "database/ConnectionString.h"
+#include "database/SqliteLibrary.h"
 #include "database/StatementText.h"
 #include "platform/CodePage.h"
 #include "platform/HostFolder.h"
@@ -54,13 +55,15 @@ bool OpenSqlite(QSqlDatabase& db, const CConnectionString& items, std::string& e
     }
     QString path = FromGbk(source);
     if (path != QLatin1StringView(":memory:") && QDir::isRelativePath(path))
-        path = FromGbk(HostPath(source));
+        path = FromPath(HostPath(source));
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!db.open()) {
         error = DescribeSqlError(db.lastError()) + " (" + ToGbk(path) + ")";
         return false;
     }
+    if (!SqliteDriverMatches(db.driver(), error))
+        return false;
     if (!ConfigureSession(db, DbEngine::SQLite, error)) {
         error += " (" + ToGbk(path) + ")";
         return false;

@@ -1,85 +1,29 @@
 #include "database/AdoRecordset.h"
 
 #include "database/AdoConnection.h"
-#include "database/FieldText.h"
-#include "platform/CodePage.h"
+#include "database/FieldList.h"
+#include "database/MemoryRows.h"
+#include "database/QueryRows.h"
+#include "database/SqliteRows.h"
 
-#include <QSqlError>
-#include <QSqlField>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QVariant>
-#include <cstdlib>
-#include <optional>
-#include <sqlite3.h>
-#include <unordered_map>
-#include <vector>
+#include <climits>
 
 namespace {
 
 const char kNotOpen[] = "Connection Not open!\r\n";
 const char kNoCurrentRecord[] = "No current record: the recordset is at its end or not open.";
 
-bool IsAscii(const unsigned char* text, int size) {
-    for (int i = 0; i < size; ++i)
-        if (text[i] >= 0x80)
-            return false;
-    return true;
-}
-
-std::string SqliteError(sqlite3* db) {
-    return ToGbk(QString::fromUtf8(sqlite3_errmsg(db)));
-}
-
-QVariant SqliteVariant(sqlite3_stmt* stmt, int i) {
-    switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(stmt, i)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(stmt, i));
-    case SQLITE_BLOB: {
-        const char* data = static_cast<const char*>(sqlite3_column_blob(stmt, i));
-        return QVariant(QByteArray(data, sqlite3_column_bytes(stmt, i)));
-    }
-    default: {
-        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, i)));
-    }
-    }
-}
-
 } // namespace
 
-// Rows come from one of three places: a statement of the SQLite library
-// itself (the embedded database, read without a layer in between), a Qt
-// query (the server), or memory (the rest of the rows, taken when another
-// statement needed the connection).
+// The facade over the pieces of a select being read: its fields (found by
+// name), the source of its rows (see RowSource.h) and the text of the last
+// value handed out.
 struct CAdoRecordset::Impl final : CPendingRows {
-    enum class Source { None, Sqlite, Query, Memory };
-
     CAdoConnection* connection = nullptr;
     bool everOpened = false; // Close tells "never opened" apart
     bool onRow = false;      // a current record exists
-    Source source = Source::None;
-    sqlite3_stmt* stmt = nullptr;
-    std::optional<QSqlQuery> query;
-    std::vector<QVariant> rows; // Memory: fieldCount values per row, invalid for NULL
-    size_t rowStart = 0;
-
-    int fieldCount = 0;
-    std::vector<std::string> names;
-    std::vector<FieldKind> kinds;
-
-    // Field name resolution: each spelling is looked up once per select; a
-    // reader that takes the fields in select order hits the next field's
-    // last spelling without a lookup.
-    std::unordered_map<std::string, int> resolved;
-    std::vector<std::string> spelling;
-    int lastIndex = -1;
-
-    CFieldFormatter formatter;
+    std::unique_ptr<CRowSource> rows;
+    CFieldList fields;
     std::string value;
     std::string lastError;
 
@@ -89,181 +33,73 @@ struct CAdoRecordset::Impl final : CPendingRows {
             connection->Release();
     }
 
+    // At the end of the rows, on an error and on close. The fields stay
+    // until the next select.
     void ReleaseRows() {
         if (connection)
             connection->ForgetPendingReader(this);
-        if (stmt)
-            sqlite3_finalize(stmt);
-        stmt = nullptr;
-        query.reset();
-        rows.clear();
-        rowStart = 0;
+        rows.reset();
         onRow = false;
     }
 
     void CloseSelect() {
         ReleaseRows();
-        source = Source::None;
-        fieldCount = 0;
-        names.clear();
-        kinds.clear();
-        resolved.clear();
-        spelling.clear();
-        lastIndex = -1;
+        fields.Clear();
     }
 
-    void SetFieldCount(int count) {
-        fieldCount = count;
-        names.assign(size_t(count), std::string());
-        kinds.assign(size_t(count), FieldKind::Text);
-        spelling.assign(size_t(count), std::string());
-        formatter.Reset();
-    }
-
-    int OpenSqlite(sqlite3* db, const std::string& sql) {
-        const QString text = FromGbk(sql);
-        if (sqlite3_prepare16_v2(db, text.utf16(), int(text.size() * 2), &stmt, nullptr) !=
-            SQLITE_OK) {
-            lastError = SqliteError(db);
-            stmt = nullptr;
+    int Open(const std::string& sql) {
+        CloseSelect();
+        everOpened = true;
+        if (!connection) {
+            lastError = kNotOpen;
             return 0;
         }
-        if (!stmt) {
-            lastError = "The command text is empty.";
+        if (!connection->CheckStatementText(sql, nullptr, lastError))
+            return 0;
+        connection->BeforeStatement(this);
+        if (!connection->EnsureOpen(lastError))
+            return 0;
+        if (sqlite3* handle = connection->SqliteHandle())
+            rows = CSqliteRows::Open(handle, sql, fields, onRow, lastError);
+        else
+            rows = CQueryRows::Open(connection->Database(), sql, fields, onRow, lastError);
+        if (!rows) {
+            CloseSelect();
             return 0;
         }
-        const int step = sqlite3_step(stmt);
-        if (step != SQLITE_ROW && step != SQLITE_DONE) {
-            lastError = SqliteError(db);
+        if (onRow)
+            connection->SetPendingReader(this);
+        else
             ReleaseRows();
-            return 0;
-        }
-        source = Source::Sqlite;
-        onRow = step == SQLITE_ROW;
-        SetFieldCount(sqlite3_column_count(stmt));
-        for (int i = 0; i < fieldCount; ++i) {
-            names[size_t(i)] = ToGbk(QString::fromUtf8(sqlite3_column_name(stmt, i)));
-            std::optional<FieldKind> declared =
-                KindFromDeclaredType(sqlite3_column_decltype(stmt, i));
-            if (declared)
-                kinds[size_t(i)] = *declared;
-            else if (onRow && sqlite3_column_type(stmt, i) == SQLITE_BLOB)
-                kinds[size_t(i)] = FieldKind::Binary;
-            else if (onRow && sqlite3_column_type(stmt, i) != SQLITE_TEXT)
-                kinds[size_t(i)] = FieldKind::Number;
-        }
         return 1;
     }
 
-    int OpenQuery(const std::string& sql) {
-        query.emplace(connection->Database());
-        query->setForwardOnly(true);
-        if (!query->exec(FromGbk(sql))) {
-            lastError = DescribeSqlError(query->lastError());
-            query.reset();
-            return 0;
-        }
-        source = Source::Query;
-        if (!query->isSelect())
-            return 1; // a command without rows: nothing to read
-        const QSqlRecord record = query->record();
-        SetFieldCount(int(record.count()));
-        for (int i = 0; i < fieldCount; ++i) {
-            names[size_t(i)] = ToGbk(record.fieldName(i));
-            kinds[size_t(i)] = KindFromMetaType(record.field(i).metaType());
-        }
-        onRow = query->next();
-        if (!onRow && query->lastError().isValid()) {
-            lastError = DescribeSqlError(query->lastError());
-            return 0;
-        }
-        return 1;
-    }
-
+    // Another statement needs the connection: the rest of the rows go to memory.
     void FetchRemainingRows() override {
-        if (!onRow || source == Source::Memory)
-            return;
-        std::vector<QVariant> rest;
-        bool more = true;
-        while (more) {
-            for (int i = 0; i < fieldCount; ++i) {
-                if (source == Source::Sqlite)
-                    rest.push_back(SqliteVariant(stmt, i));
-                else
-                    rest.push_back(query->isNull(i) ? QVariant() : query->value(i));
-            }
-            more = Advance();
-        }
-        ReleaseRows();
-        rows = std::move(rest);
-        source = Source::Memory;
-        onRow = !rows.empty();
-    }
-
-    // Steps the database's rows; false at the end or on an error (last error set).
-    bool Advance() {
-        if (source == Source::Sqlite) {
-            const int step = sqlite3_step(stmt);
-            if (step == SQLITE_ROW)
-                return true;
-            if (step != SQLITE_DONE)
-                lastError = SqliteError(sqlite3_db_handle(stmt));
-            return false;
-        }
-        if (query->next())
-            return true;
-        if (query->lastError().isValid())
-            lastError = DescribeSqlError(query->lastError());
-        return false;
+        if (onRow)
+            rows = std::make_unique<CMemoryRows>(*rows, fields.Count(), lastError);
     }
 
     void MoveNext() {
-        if (source == Source::Memory) {
-            rowStart += size_t(fieldCount);
-            if (rowStart < rows.size())
-                return;
-        } else if (Advance()) {
-            return;
-        }
-        ReleaseRows();
+        if (!rows->Next(lastError))
+            ReleaseRows();
     }
 
-    int Resolve(std::string_view field) {
-        if (field.empty() || fieldCount == 0)
-            return -1;
-        const int next = lastIndex + 1 < fieldCount ? lastIndex + 1 : 0;
-        if (spelling[size_t(next)] == field) {
-            lastIndex = next;
-            return next;
-        }
-        std::string key(field);
-        auto found = resolved.find(key);
-        int index = -1;
-        if (found != resolved.end()) {
-            index = found->second;
-        } else {
-            for (int i = 0; i < fieldCount; ++i) {
-                if (GbkEqualNoCase(names[size_t(i)], field)) {
-                    index = i;
-                    break;
-                }
-            }
-            resolved.emplace(key, index);
-        }
-        if (index >= 0) {
-            spelling[size_t(index)] = std::move(key);
-            lastIndex = index;
-        }
+    // The position of a field of the current record; -1 with the reason
+    // when there is no current record or no field of that name.
+    int FieldIndex(std::string_view field) {
+        const int index = onRow ? fields.Find(field) : -1;
+        if (index < 0)
+            NoField(field);
         return index;
     }
 
-    int FieldIndex(std::string_view field) {
-        const int index = Resolve(field);
+    // Out of line: its text building would cost every hit in GetString.
+    [[gnu::noinline]] void NoField(std::string_view field) {
         if (!onRow)
             lastError = kNoCurrentRecord;
-        else if (index < 0)
+        else
             lastError = "No field named \"" + std::string(field) + "\" in the recordset.";
-        return index;
     }
 
     bool CheckCurrent(int index) {
@@ -271,90 +107,31 @@ struct CAdoRecordset::Impl final : CPendingRows {
             lastError = kNoCurrentRecord;
             return false;
         }
-        if (index < 0 || index >= fieldCount) {
+        if (index < 0 || index >= fields.Count()) {
             lastError = "No field " + std::to_string(index) + " in the recordset.";
             return false;
         }
         return true;
     }
 
-    // False for NULL.
-    bool AppendSqliteText(int i) {
-        switch (sqlite3_column_type(stmt, i)) {
-        case SQLITE_NULL:
-            return false;
-        case SQLITE_INTEGER:
-            CFieldFormatter::AppendInteger(value, sqlite3_column_int64(stmt, i));
-            return true;
-        case SQLITE_FLOAT:
-            CFieldFormatter::AppendReal(value, sqlite3_column_double(stmt, i));
-            return true;
-        case SQLITE_BLOB:
-            value.append(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
-                         size_t(sqlite3_column_bytes(stmt, i)));
-            return true;
-        default:
-            break;
-        }
-        const unsigned char* text = sqlite3_column_text(stmt, i);
-        const int size = sqlite3_column_bytes(stmt, i);
-        const FieldKind kind = kinds[size_t(i)];
-        if (IsDateKind(kind))
-            formatter.AppendStoredDate(
-                value, QString::fromUtf8(reinterpret_cast<const char*>(text), size), kind);
-        else if (IsAscii(text, size))
-            value.append(reinterpret_cast<const char*>(text), size_t(size));
-        else
-            AppendGbk(value, QString::fromUtf8(reinterpret_cast<const char*>(text), size));
-        return true;
-    }
-
+    // The current record's value of a column that exists as text.
     const char* Text(int index) {
-        if (!CheckCurrent(index))
-            return nullptr;
         value.clear();
-        switch (source) {
-        case Source::Sqlite:
-            if (!AppendSqliteText(index))
-                return nullptr;
-            break;
-        case Source::Query:
-            if (query->isNull(index))
-                return nullptr;
-            formatter.AppendVariant(value, query->value(index), kinds[size_t(index)]);
-            break;
-        default: {
-            const QVariant& v = rows[rowStart + size_t(index)];
-            if (!v.isValid())
-                return nullptr;
-            formatter.AppendVariant(value, v, kinds[size_t(index)]);
-        }
-        }
+        if (!rows->AppendText(index, fields.Kind(index), value))
+            return nullptr;
         return value.c_str();
     }
 
-    int Integer(int index) {
-        if (!CheckCurrent(index))
-            return 0;
-        switch (source) {
-        case Source::Sqlite:
-            switch (sqlite3_column_type(stmt, index)) {
-            case SQLITE_NULL:
-                return 0;
-            case SQLITE_FLOAT:
-                return int(sqlite3_column_double(stmt, index));
-            case SQLITE_INTEGER:
-                return int(sqlite3_column_int64(stmt, index));
-            default:
-                return std::atoi(reinterpret_cast<const char*>(sqlite3_column_text(stmt, index)));
-            }
-        case Source::Query:
-            return query->isNull(index) ? 0 : VariantToInt(query->value(index));
-        default: {
-            const QVariant& v = rows[rowStart + size_t(index)];
-            return v.isValid() ? VariantToInt(v) : 0;
-        }
-        }
+    // The current record's value of a column that exists as an integer;
+    // none, with the reason, when it does not fit the bits asked for.
+    std::optional<long long> Integer(int index, int bits) {
+        const std::optional<long long> number = rows->Integer(index);
+        const long long limit = bits == 32 ? INT_MAX : LLONG_MAX;
+        if (number && *number >= -limit - 1 && *number <= limit)
+            return number;
+        lastError = "The value of \"" + fields.Name(index) + "\" does not fit a " +
+                    std::to_string(bits) + "-bit integer.";
+        return std::nullopt;
     }
 };
 
@@ -375,25 +152,7 @@ void CAdoRecordset::SetConnection(CAdoConnection* connection) {
 }
 
 int CAdoRecordset::Open(const std::string& sql) {
-    Impl& d = *m_impl;
-    d.CloseSelect();
-    d.everOpened = true;
-    if (!d.connection) {
-        d.lastError = kNotOpen;
-        return 0;
-    }
-    if (!d.connection->CheckStatementText(sql, nullptr, d.lastError))
-        return 0;
-    d.connection->BeforeStatement(&d);
-    if (!d.connection->EnsureOpen(d.lastError))
-        return 0;
-    sqlite3* sqlite = d.connection->SqliteHandle();
-    const int result = sqlite ? d.OpenSqlite(sqlite, sql) : d.OpenQuery(sql);
-    if (d.onRow)
-        d.connection->SetPendingReader(&d);
-    else
-        d.ReleaseRows();
-    return result;
+    return m_impl->Open(sql);
 }
 
 bool CAdoRecordset::IsEOF() const {
@@ -409,8 +168,9 @@ void CAdoRecordset::MoveNext() {
 }
 
 const char* CAdoRecordset::GetString(std::string_view field) {
-    const int index = m_impl->FieldIndex(field);
-    return index < 0 ? nullptr : m_impl->Text(index);
+    Impl& d = *m_impl;
+    const int index = d.FieldIndex(field);
+    return index < 0 ? nullptr : d.Text(index);
 }
 
 std::string CAdoRecordset::GetText(std::string_view field) {
@@ -419,28 +179,28 @@ std::string CAdoRecordset::GetText(std::string_view field) {
 
 int CAdoRecordset::GetInt(std::string_view field) {
     const int index = m_impl->FieldIndex(field);
-    return index < 0 ? 0 : m_impl->Integer(index);
+    return index < 0 ? 0 : int(m_impl->Integer(index, 32).value_or(0));
 }
 
 int CAdoRecordset::GetFieldCount() const {
-    return m_impl->fieldCount;
+    return m_impl->fields.Count();
 }
 
 const std::string& CAdoRecordset::GetFieldName(int index) const {
     static const std::string none;
-    if (index < 0 || index >= m_impl->fieldCount)
+    if (index < 0 || index >= m_impl->fields.Count())
         return none;
-    return m_impl->names[size_t(index)];
+    return m_impl->fields.Name(index);
 }
 
 const char* CAdoRecordset::GetFieldValue(int index) {
-    return m_impl->Text(index);
+    return m_impl->CheckCurrent(index) ? m_impl->Text(index) : nullptr;
 }
 
 bool CAdoRecordset::IsTextField(int index) const {
-    if (index < 0 || index >= m_impl->fieldCount)
+    if (index < 0 || index >= m_impl->fields.Count())
         return false;
-    const FieldKind kind = m_impl->kinds[size_t(index)];
+    const FieldKind kind = m_impl->fields.Kind(index);
     return kind == FieldKind::Text || kind == FieldKind::Binary;
 }
 

@@ -19,7 +19,8 @@
 // resolved without regard to case; each spelling is resolved once per select.
 // If another statement runs on the same connection while this object is in
 // the middle of its rows, the remaining rows are fetched into memory first,
-// so nothing is lost.
+// so nothing is lost. On SQLite the rows are stepped with SQLite's own
+// statement, on the server with a Qt query (database/RowSource.h).
 #include <memory>
 #include <string>
 #include <string_view>
@@ -49,7 +50,10 @@ public:
     const char* GetString(std::string_view field);
     // The same as a copy; NULL and errors give "".
     std::string GetText(std::string_view field);
-    // The value as a 32-bit integer; 0 for NULL and on an error.
+    // The value as a 32-bit integer; 0 for NULL and on an error. A real is
+    // cut toward zero and a text read as atoi reads it; a value that does
+    // not fit 32 bits is refused (0, and the last error names the field)
+    // rather than cut to some of its bits.
     int GetInt(std::string_view field);
 
     // Access by position, for readers that take every column of every row.

@@ -4,8 +4,9 @@
 
 #include <QDateTime>
 #include <QVariant>
+#include <cctype>
 #include <charconv>
-#include <cstdlib>
+#include <climits>
 
 std::optional<FieldKind> KindFromDeclaredType(const char* declared) {
     if (!declared || !*declared)
@@ -44,12 +45,6 @@ FieldKind KindFromMetaType(QMetaType type) {
     default:
         return FieldKind::Number;
     }
-}
-
-void CFieldFormatter::Reset() {
-    m_locale = QLocale();
-    m_dateFormat.clear();
-    m_timeFormat.clear();
 }
 
 void CFieldFormatter::EnsureFormats() {
@@ -102,12 +97,6 @@ void CFieldFormatter::AppendStoredDate(std::string& out, const QString& text, Fi
     AppendGbk(out, text);
 }
 
-void CFieldFormatter::AppendInteger(std::string& out, long long value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
 void CFieldFormatter::AppendReal(std::string& out, double value) {
     AppendGbk(out, QString::number(value, 'f', QLocale::FloatingPointShortest));
 }
@@ -156,16 +145,50 @@ void CFieldFormatter::AppendVariant(std::string& out, const QVariant& value, Fie
     }
 }
 
-int VariantToInt(const QVariant& value) {
+std::optional<long long> RealToInteger(double value) {
+    // The doubles of [-2^63, 2^63): beyond them (and for NaN) the conversion
+    // to an integer is undefined.
+    constexpr double kLimit = 9223372036854775808.0;
+    if (!(value >= -kLimit && value < kLimit))
+        return std::nullopt;
+    return static_cast<long long>(value);
+}
+
+std::optional<long long> TextToInteger(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    unsigned long long magnitude = 0;
+    const auto result = std::from_chars(text.data() + i, text.data() + text.size(), magnitude);
+    if (result.ec == std::errc::invalid_argument)
+        return 0;
+    constexpr unsigned long long kMax = LLONG_MAX;
+    if (result.ec == std::errc::result_out_of_range || magnitude > kMax + (negative ? 1 : 0))
+        return std::nullopt;
+    if (negative)
+        return magnitude == kMax + 1 ? LLONG_MIN : -static_cast<long long>(magnitude);
+    return static_cast<long long>(magnitude);
+}
+
+std::optional<long long> VariantToInteger(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::QString:
-        return std::atoi(ToGbk(value.toString()).c_str());
-    case QMetaType::QByteArray:
-        return std::atoi(value.toByteArray().constData());
+        return TextToInteger(value.toString().toStdString());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return TextToInteger(std::string_view(bytes.constData(), size_t(bytes.size())));
+    }
     case QMetaType::Double:
     case QMetaType::Float:
-        return int(value.toDouble());
+        return RealToInteger(value.toDouble());
+    case QMetaType::ULongLong:
+        if (value.toULongLong() > static_cast<qulonglong>(LLONG_MAX))
+            return std::nullopt;
+        return static_cast<long long>(value.toULongLong());
     default:
-        return int(value.toLongLong());
+        return value.toLongLong();
     }
 }

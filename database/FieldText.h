@@ -4,8 +4,10 @@
 // user's locale format (short date, time with seconds).
 #include <QLocale>
 #include <QString>
+#include <charconv>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class QVariant;
 
@@ -22,17 +24,20 @@ std::optional<FieldKind> KindFromDeclaredType(const char* declared);
 // The server: the kind of the type that Qt reports for a column.
 FieldKind KindFromMetaType(QMetaType type);
 
+// Takes the formats of the default locale, which the user's settings give,
+// when it is made: one formatter serves one select.
 class CFieldFormatter {
 public:
-    // Takes the formats of the default locale, which the user's settings give.
-    void Reset();
-
     void AppendVariant(std::string& out, const QVariant& value, FieldKind kind);
     // A date kept as text (SQLite): in the locale's format when it reads as
     // one, else as it is.
     void AppendStoredDate(std::string& out, const QString& text, FieldKind kind);
 
-    static void AppendInteger(std::string& out, long long value);
+    static void AppendInteger(std::string& out, long long value) {
+        char buffer[24];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        out.append(buffer, size_t(result.ptr - buffer));
+    }
     static void AppendReal(std::string& out, double value);
 
 private:
@@ -46,5 +51,10 @@ private:
     QString m_timeFormat;
 };
 
-// The value as a 32-bit integer; texts are read as atoi reads them.
-int VariantToInt(const QVariant& value);
+// Values read as integers. A real is cut toward zero; a text is read as atoi
+// reads it (blanks, a sign, digits; no digits give 0). A value that does not
+// fit 64 bits (or a NaN) gives none instead of a number cut to some bits.
+std::optional<long long> RealToInteger(double value);
+std::optional<long long> TextToInteger(std::string_view text);
+// Not for NULL (an invalid variant), which the callers take as 0.
+std::optional<long long> VariantToInteger(const QVariant& value);

@@ -70,10 +70,10 @@ bool CreateSchema(CAdoDatabase& db, std::string& error) {
                                 KeyColumn(db, table.key) + "," + table.columns + ")";
         if (!Run(db, sql, error))
             return false;
-        if (table.indexed &&
-            !Run(db, std::string("create index ") + table.name + table.indexed + " on " +
-                         table.name + "(" + table.indexed + ")",
-                 error))
+        if (table.indexed && !Run(db,
+                                  std::string("create index ") + table.name + table.indexed +
+                                      " on " + table.name + "(" + table.indexed + ")",
+                                  error))
             return false;
     }
     if (CountRows(db, "RegisterUser", " where KeyId=1") == 0)

@@ -148,7 +148,7 @@ bool SeedDemoData(CAdoDatabase& db, std::string& error) {
 }
 
 bool OpenHostDatabase(CAdoDatabase& db, const std::string& connectionString, std::string& error) {
-    QDir().mkpath(FromGbk(HostPath("data")));
+    QDir().mkpath(FromPath(HostPath("data")));
     if (!db.Open(connectionString)) {
         error = db.GetLastError();
         return false;

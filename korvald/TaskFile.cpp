@@ -34,7 +34,7 @@ std::string CheckLine(std::string_view line, TaskSite& site) {
 
 bool ReadTaskFile(const std::string& path, std::vector<TaskSite>& sites, std::string& error) {
     sites.clear();
-    QFile file(FromGbk(path));
+    QFile file(FromPath(path));
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly))
         bytes = file.readAll();

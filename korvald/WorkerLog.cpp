@@ -40,8 +40,7 @@ CWorkerLog::~CWorkerLog() {
 }
 
 bool CWorkerLog::Open(const std::string& path, std::string& error) {
-    m_fd = ::open(QFile::encodeName(FromGbk(path)).constData(),
-                  O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (m_fd < 0)
         error = "cannot open the log " + path + ": " + ErrnoText();
     return m_fd >= 0;

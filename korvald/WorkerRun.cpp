@@ -39,8 +39,7 @@ public:
     CTaskLock& operator=(const CTaskLock&) = delete;
 
     LockResult Take(const std::string& path, std::string& error) {
-        m_fd = ::open(QFile::encodeName(FromGbk(path)).constData(), O_RDWR | O_CREAT | O_CLOEXEC,
-                      0644);
+        m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
             return LockResult::Taken;
         if (m_fd >= 0 && errno == EWOULDBLOCK)
@@ -60,8 +59,8 @@ bool ReadConnectionString(TaskKind kind, std::string& connect, std::string& erro
     const std::string path = HostPath("database.ini");
     const bool mayFallBack = kind == TaskKind::Register;
     CIniFile ini;
-    if (QFileInfo::exists(FromGbk(path))) {
-        if (!ini.Load(path)) {
+    if (QFileInfo::exists(FromPath(path))) {
+        if (ini.Load(path) != EIniLoad::Loaded) {
             error = "cannot read " + path;
             return false;
         }

@@ -10,7 +10,8 @@
 
 namespace {
 
-const char kVersion[] = "Korvald.exe 1.0 (stand-in worker of Nimbrel; contacts no site)\n";
+const char kVersion[] =
+    "Korvald.exe " NIMBREL_VERSION " (stand-in worker of Nimbrel; contacts no site)\n";
 
 const char kHelp[] =
     R"(Usage: Korvald.exe [--pause MS] TASK

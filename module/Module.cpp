@@ -5,10 +5,24 @@
 
 #include "company/CompanyEditView.h"
 
-#include <new>
-
 #define NIMBREL_EXPORT extern "C" __attribute__((visibility("default")))
 
+namespace {
+
+// A new screen for the host, or null when it cannot be made: no exception
+// may reach the host, and memory can run out in the screen's allocation as
+// well as in its members' constructors. The screen's window goes before any
+// of its destructors runs, however the host deletes it.
+template <class Screen> Screen* NewScreen() noexcept {
+    try {
+        return new CDestroyWindowFirst<Screen>;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+} // namespace
+
 NIMBREL_EXPORT CWnd* editCompany(const HostParameters*) {
-    return new (std::nothrow) CCompanyEditView;
+    return NewScreen<CCompanyEditView>();
 }

@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include <QFile>
 #include <QString>
 #include <array>
 #include <cstring>
@@ -51,6 +52,45 @@ struct Tables {
         }
         iconv_close(cd);
         fromUnicode[kEuro] = 0x80;
+        AddUserDefinedAreas();
+    }
+
+    void Add(unsigned lead, unsigned trail, char16_t unit) {
+        toUnicode[(lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst)] = unit;
+        fromUnicode[unit] = std::uint16_t((lead << 8) | trail);
+    }
+
+    // Code page 936 gives every double-byte code that GBK leaves without a
+    // character a private-use character, so that user-defined characters
+    // (company logos, rare names) keep their bytes through UTF-16. The C
+    // library's GBK knows none of them. In the code page's order: the three
+    // user-defined areas, then the remaining codes of lead bytes A2 to FE.
+    void AddUserDefinedAreas() {
+        struct Block {
+            unsigned leadFirst, leadLast, trailFirst, trailLast;
+        };
+        static constexpr Block kAreas[] = {
+            {0xAA, 0xAF, 0xA1, 0xFE}, {0xF8, 0xFE, 0xA1, 0xFE}, {0xA1, 0xA7, 0x40, 0xA0}};
+        static constexpr Block kOthers[] = {
+            {0xA2, 0xA2, 0xAB, 0xB0}, {0xA2, 0xA2, 0xE3, 0xE4}, {0xA2, 0xA2, 0xEF, 0xF0},
+            {0xA2, 0xA2, 0xFD, 0xFE}, {0xA4, 0xA4, 0xF4, 0xFE}, {0xA5, 0xA5, 0xF7, 0xFE},
+            {0xA6, 0xA6, 0xB9, 0xC0}, {0xA6, 0xA6, 0xD9, 0xDF}, {0xA6, 0xA6, 0xEC, 0xED},
+            {0xA6, 0xA6, 0xF3, 0xF3}, {0xA6, 0xA6, 0xF6, 0xFE}, {0xA7, 0xA7, 0xC2, 0xD0},
+            {0xA7, 0xA7, 0xF2, 0xFE}, {0xA8, 0xA8, 0x96, 0xA0}, {0xA8, 0xA8, 0xBC, 0xBC},
+            {0xA8, 0xA8, 0xBF, 0xBF}, {0xA8, 0xA8, 0xC1, 0xC4}, {0xA8, 0xA8, 0xEA, 0xFE},
+            {0xA9, 0xA9, 0x58, 0x58}, {0xA9, 0xA9, 0x5B, 0x5B}, {0xA9, 0xA9, 0x5D, 0x5F},
+            {0xA9, 0xA9, 0x89, 0x95}, {0xA9, 0xA9, 0x97, 0xA3}, {0xA9, 0xA9, 0xF0, 0xFE},
+            {0xD7, 0xD7, 0xFA, 0xFE}, {0xFE, 0xFE, 0x50, 0xA0}};
+        char16_t unit = 0xE000;
+        auto addBlocks = [this, &unit](const auto& blocks) {
+            for (const Block& b : blocks)
+                for (unsigned lead = b.leadFirst; lead <= b.leadLast; ++lead)
+                    for (unsigned trail = b.trailFirst; trail <= b.trailLast; ++trail)
+                        if (IsTrail((unsigned char)trail))
+                            Add(lead, trail, unit++);
+        };
+        addBlocks(kAreas);
+        addBlocks(kOthers);
     }
 
     char16_t Decode(unsigned char lead, unsigned char trail) const {
@@ -137,10 +177,103 @@ void AppendGbk(std::string& out, const QString& text) {
     out.resize(size_t(dest - out.data()));
 }
 
+namespace {
+
+bool IsContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+// The code point of the UTF-8 sequence at text[i] and its length, or a length
+// of 0 for a sequence that is not well-formed.
+char32_t DecodeUtf8(const unsigned char* text, size_t n, size_t i, size_t& length) {
+    const unsigned char b = text[i];
+    length = 0;
+    // Three bytes first: the Chinese characters.
+    if (b >= 0xE0 && b <= 0xEF && i + 2 < n && IsContinuation(text[i + 1]) &&
+        IsContinuation(text[i + 2])) {
+        const char32_t u =
+            char32_t(b & 0x0F) << 12 | char32_t(text[i + 1] & 0x3F) << 6 | (text[i + 2] & 0x3F);
+        if (u >= 0x800 && (u < 0xD800 || u > 0xDFFF))
+            length = 3;
+        return u;
+    }
+    if (b >= 0xC2 && b <= 0xDF && i + 1 < n && IsContinuation(text[i + 1])) {
+        length = 2;
+        return char32_t(b & 0x1F) << 6 | (text[i + 1] & 0x3F);
+    }
+    if (b >= 0xF0 && b <= 0xF4 && i + 3 < n && IsContinuation(text[i + 1]) &&
+        IsContinuation(text[i + 2]) && IsContinuation(text[i + 3])) {
+        const char32_t u = char32_t(b & 0x07) << 18 | char32_t(text[i + 1] & 0x3F) << 12 |
+                           char32_t(text[i + 2] & 0x3F) << 6 | (text[i + 3] & 0x3F);
+        if (u >= 0x10000 && u <= 0x10FFFF)
+            length = 4;
+        return u;
+    }
+    return 0;
+}
+
+} // namespace
+
+void AppendGbkFromUtf8(std::string& out, std::string_view utf8) {
+    const auto* text = reinterpret_cast<const unsigned char*>(utf8.data());
+    const size_t n = utf8.size();
+    // No character is longer in GBK than in UTF-8: a short text goes through
+    // a buffer on the stack, a long one straight into out.
+    char buffer[128];
+    const size_t start = out.size();
+    if (n > sizeof buffer)
+        out.resize(start + n);
+    char* const begin = n > sizeof buffer ? out.data() + start : buffer;
+    char* dest = begin;
+    const Tables& tables = GbkTables();
+    for (size_t i = 0; i < n;) {
+        if (text[i] < 0x80) {
+            *dest++ = char(text[i++]);
+            continue;
+        }
+        size_t length;
+        const char32_t u = DecodeUtf8(text, n, i, length);
+        if (length == 0 || (u == 0xFEFF && i == 0)) {
+            // Qt's decoder knows how many replacement characters a broken
+            // sequence gives, and drops a leading byte order mark.
+            out.resize(start);
+            AppendGbk(out, QString::fromUtf8(utf8.data(), qsizetype(n)));
+            return;
+        }
+        i += length;
+        const std::uint16_t code = u < 0x10000 ? tables.fromUnicode[u] : 0;
+        if (code == 0) {
+            *dest++ = '?';
+        } else if (code < 0x100) {
+            *dest++ = char(code);
+        } else {
+            *dest++ = char(code >> 8);
+            *dest++ = char(code & 0xFF);
+        }
+    }
+    if (begin == buffer)
+        out.append(buffer, size_t(dest - buffer));
+    else
+        out.resize(start + size_t(dest - begin));
+}
+
 std::string ToGbk(const QString& text) {
     std::string out;
     AppendGbk(out, text);
     return out;
+}
+
+QString FromPath(std::string_view path) {
+    return QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())));
+}
+
+std::string ToPath(const QString& path) {
+    const QByteArray bytes = QFile::encodeName(path);
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+std::string GbkToPath(std::string_view gbk) {
+    return IsAscii(gbk) ? std::string(gbk) : ToPath(FromGbk(gbk));
 }
 
 int GbkCharCount(std::string_view gbk) {

@@ -2,7 +2,6 @@
 
 #include "platform/CodePage.h"
 
-#include <QString>
 #include <climits>
 #include <unistd.h>
 
@@ -20,7 +19,7 @@ std::string ExecutableFolder() {
         return "./";
     std::string path(buffer, size_t(n));
     path.erase(path.rfind('/') + 1);
-    return ToGbk(QString::fromLocal8Bit(path.data(), qsizetype(path.size())));
+    return path;
 }
 
 } // namespace
@@ -40,6 +39,6 @@ void SetHostFolder(const std::string& folder) {
 
 std::string HostPath(std::string_view relative) {
     std::string path = HostFolder();
-    path.append(relative);
+    path += GbkToPath(relative);
     return path;
 }

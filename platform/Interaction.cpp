@@ -6,12 +6,15 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -20,6 +23,17 @@ QWidget* WindowOf(CWnd* owner) {
     if (owner && owner->Widget())
         return owner->Widget();
     return QApplication::activeWindow();
+}
+
+// A menu entry's picture from the host folder's images, white left out.
+QIcon MenuPicture(const std::string& name) {
+    if (name.empty())
+        return QIcon();
+    QPixmap picture(FromPath(HostPath("images/" + name)));
+    if (picture.isNull())
+        return QIcon();
+    picture.setMask(picture.createMaskFromColor(Qt::white, Qt::MaskInColor));
+    return QIcon(picture);
 }
 
 // The desktop implementation of the seam.
@@ -66,8 +80,24 @@ public:
                 chosen += QLatin1Char('.');
             chosen += extension;
         }
-        path = ToGbk(chosen);
+        path = ToPath(chosen);
         return true;
+    }
+
+    int PopupMenu(CWnd* owner, const MenuRequest& request) override {
+        QMenu menu(WindowOf(owner));
+        for (const MenuItem& item : request.items) {
+            if (item.id == 0) {
+                menu.addSeparator();
+                continue;
+            }
+            QAction* action = menu.addAction(MenuPicture(item.picture), FromGbk(item.text));
+            action->setData(item.id);
+        }
+        const QWidget* anchor = request.anchor;
+        QAction* chosen = menu.exec(anchor ? anchor->mapToGlobal(QPoint(0, anchor->height()))
+                                           : QPoint(request.screenPoint.x, request.screenPoint.y));
+        return chosen ? chosen->data().toInt() : 0;
     }
 
     void SetWaitCursor(bool on) override {
@@ -82,7 +112,8 @@ public:
     }
 
     bool StartProgram(const std::string& path, const std::string& parameters) override {
-        return QProcess::startDetached(FromGbk(path), {FromGbk(parameters)}, FromGbk(HostFolder()));
+        return QProcess::startDetached(FromPath(path), {FromGbk(parameters)},
+                                       FromPath(HostFolder()));
     }
 
     int RunModal(CDialog& dialog) override {
@@ -111,17 +142,77 @@ int AfxMessageBox(const std::string& text, unsigned type, CWnd* owner) {
     return Interaction().MessageBox(owner, text, type);
 }
 
+namespace {
+
+// Blanks and control characters end an address: it is not opened.
+bool IsBlank(QChar c) {
+    return c.isSpace() || c.category() == QChar::Other_Control;
+}
+
+bool HasNoBlanks(QStringView text) {
+    return std::none_of(text.begin(), text.end(), IsBlank);
+}
+
+bool StartsPath(QChar c) {
+    return c == u'/' || c == u'?' || c == u'#';
+}
+
+bool IsHostLetter(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+           c == u'-';
+}
+
+// What follows "http://": a host of anything but blanks, "/", "?" and "#",
+// then anything without blanks.
+bool IsAfterScheme(QStringView rest) {
+    return !rest.isEmpty() && !StartsPath(rest.front()) && HasNoBlanks(rest);
+}
+
+// A bare host: two or more labels of ASCII letters, digits and "-" joined by
+// single dots, an optional ":port" of digits, then optionally "/", "?" or "#"
+// and anything without blanks. One pass over the text.
+bool IsBareHost(QStringView text) {
+    const qsizetype end = text.size();
+    qsizetype at = 0;
+    int labels = 0;
+    for (;;) {
+        const qsizetype start = at;
+        while (at < end && IsHostLetter(text[at]))
+            ++at;
+        if (at == start)
+            return false;
+        ++labels;
+        if (at == end || text[at] != u'.')
+            break;
+        ++at;
+    }
+    if (labels < 2)
+        return false;
+    if (at < end && text[at] == u':') {
+        const qsizetype start = ++at;
+        while (at < end && text[at] >= u'0' && text[at] <= u'9')
+            ++at;
+        if (at == start)
+            return false;
+    }
+    return at == end || (StartsPath(text[at]) && HasNoBlanks(text.mid(at + 1)));
+}
+
+} // namespace
+
+// Hand-written rather than a regular expression: a pattern that backtracks
+// took minutes over a long text that nearly passed.
 std::string NormalizeWebAddress(const std::string& address) {
-    QString text = FromGbk(address).trimmed();
-    static const QRegularExpression web(QStringLiteral("^https?://[^\\s/?#]+\\S*$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression bareHost(
-        QStringLiteral("^[A-Za-z0-9-]+(\\.[A-Za-z0-9-]+)+(:\\d+)?([/?#]\\S*)?$"));
-    if (web.match(text).hasMatch())
-        return ToGbk(text);
-    if (bareHost.match(text).hasMatch())
-        return "http://" + ToGbk(text);
-    return {};
+    const QString text = FromGbk(address).trimmed();
+    for (QLatin1StringView scheme : {QLatin1StringView("http://"), QLatin1StringView("https://")})
+        if (text.startsWith(scheme, Qt::CaseInsensitive))
+            return IsAfterScheme(QStringView(text).mid(scheme.size())) ? ToGbk(text)
+                                                                       : std::string();
+    return IsBareHost(text) ? "http://" + ToGbk(text) : std::string();
+}
+
+int ShowPopupMenu(CWnd* owner, const MenuRequest& menu) {
+    return Interaction().PopupMenu(owner, menu);
 }
 
 bool OpenWebAddress(const std::string& address) {
@@ -129,8 +220,25 @@ bool OpenWebAddress(const std::string& address) {
     return !complete.empty() && Interaction().OpenUrl(complete);
 }
 
+namespace {
+
+// A program of the host folder: an absolute path that stays below the folder
+// once "." and ".." are resolved. A bare name would be looked up on PATH.
+bool IsHostProgram(const std::string& path) {
+    const QString program = FromGbk(path);
+    if (!QDir::isAbsolutePath(program))
+        return false;
+    QString folder = QDir::cleanPath(FromGbk(HostFolder()));
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    const QString cleaned = QDir::cleanPath(program);
+    return cleaned.size() > folder.size() && cleaned.startsWith(folder);
+}
+
+} // namespace
+
 bool StartProgram(const std::string& path, const std::string& parameters) {
-    return Interaction().StartProgram(path, parameters);
+    return IsHostProgram(path) && Interaction().StartProgram(path, parameters);
 }
 
 std::string QtFileFilter(const std::string& windowsFilter) {

@@ -18,6 +18,21 @@ constexpr int GetBValue(COLORREF c) {
     return int((c >> 16) & 0xFF);
 }
 
+// number * numerator / denominator over a 64-bit product, rounded to the
+// nearest integer (halves away from zero); -1 when denominator is 0 or the
+// result does not fit an int, as the Windows call answers.
+constexpr int MulDiv(int number, int numerator, int denominator) {
+    if (denominator == 0)
+        return -1;
+    const long long product = (long long)number * numerator;
+    const long long magnitude = product < 0 ? -product : product;
+    const long long divisor = denominator < 0 ? -(long long)denominator : denominator;
+    const long long quotient = (magnitude + divisor / 2) / divisor;
+    if (quotient > 0x7FFFFFFF)
+        return -1;
+    return (product < 0) != (denominator < 0) ? -int(quotient) : int(quotient);
+}
+
 struct CPoint {
     int x = 0;
     int y = 0;

@@ -15,13 +15,16 @@ namespace {
 constexpr const char* kWndProperty = "nimbrelWnd";
 }
 
-// Joins a CWnd to its widget: marks the widget with its object and turns the
-// widget's size changes into OnSize calls.
+// Joins a CWnd to its widget: marks the widget with its object, turns the
+// widget's size changes into OnSize calls and tells the object when Qt deletes
+// the widget (with a parent widget) before the object destroyed it.
 class WndBridge : public QObject {
 public:
     WndBridge(CWnd* owner, QWidget* widget) : m_owner(owner), m_widget(widget) {
         widget->setProperty(kWndProperty, QVariant::fromValue(quintptr(owner)));
         widget->installEventFilter(this);
+        // A widget tells of its end before it deletes its children.
+        connect(widget, &QObject::destroyed, this, [owner] { owner->OnWindowDeleted(); });
     }
     ~WndBridge() override {
         if (m_widget)
@@ -92,6 +95,13 @@ void CWnd::DestroyWindow() {
     RunDestroyHandlers();
     Detach();
     delete widget;
+}
+
+// Qt is deleting the window (its children are still there): the handlers run
+// as they would for DestroyWindow, and the objects let go of their windows.
+void CWnd::OnWindowDeleted() {
+    RunDestroyHandlers();
+    Detach();
 }
 
 // Windows of child objects go with their parent: each child object hears

@@ -4,6 +4,24 @@
 // DestroyWindow (running OnDestroy), and receives commands and notifications
 // from its child controls by id. The owner deletes the object after the window
 // is gone; a window that vanished with its parent is simply no longer there.
+//
+// Destruction order, the rule every window class relies on:
+// - OnDestroy runs once per window, whichever way the window goes: through
+//   DestroyWindow (the owner's, a parent window object's) or with a parent
+//   widget that Qt deletes. The object's own OnDestroy runs first, then that
+//   of every child window object, top down; then the widgets are deleted.
+// - OnDestroy runs on a whole object only if the window goes before the
+//   object. ~CWnd destroys a window that is still there, but from the base
+//   destructor it reaches nothing but CWnd::OnDestroy: the derived parts are
+//   gone. So the object that owns a window makes sure it goes first: the
+//   module hands out its screens as CDestroyWindowFirst<T> (and the host
+//   destroys their windows before deleting them), and classes that others
+//   hold as members (grid, tree, panel) destroy their window in their own
+//   destructor, or are held as CDestroyWindowFirst<T>.
+// - What must be saved when a window goes is saved by the object that owns
+//   it, when its own window goes, never by a parent's OnDestroy on its behalf:
+//   the grid binding saves the column widths when the grid's window ends
+//   (CDataGrid::KeepColumnWidths), so a list screen has nothing to forget.
 #include "platform/Types.h"
 
 #include <string>
@@ -73,6 +91,16 @@ private:
     void Attach(QWidget* widget, int id);
     void Detach();
     void RunDestroyHandlers();
+    void OnWindowDeleted();
 
     WndBridge* m_bridge = nullptr;
+};
+
+// A window object of class T whose window goes in the destructor of this, the
+// most derived class, while the whole T still exists: T's OnDestroy and its
+// children's run even when the object is deleted with its window up.
+template <class T> class CDestroyWindowFirst final : public T {
+public:
+    using T::T;
+    ~CDestroyWindowFirst() override { this->DestroyWindow(); }
 };

@@ -8,10 +8,10 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-image-formats-plugins
   libsqlite3-dev libpq-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev desktop-file-utils
   postgresql
   fonts-noto-cjk
 )

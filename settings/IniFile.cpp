@@ -1,17 +1,16 @@
 #include "settings/IniFile.h"
 
 #include "platform/CodePage.h"
+#include "settings/FileWriter.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-
-// Bytes are bytes here: no code-page conversion, no byte-order mark. A NUL
-// byte is an ordinary byte of a name or a value: it is kept on load and
-// written back on save, so a file with NUL bytes survives a round trip.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,25 +20,41 @@ bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && GbkEqualNoCase(a, b);
 }
 
-// Reads the whole file with as few calls as it allows: one read and one
-// end-of-file check for a regular file whose size is known.
-bool ReadWholeFile(QFile& file, std::unique_ptr<char[]>& buffer, size_t& length) {
-    size_t capacity = size_t(std::max<qint64>(file.size(), 0)) + 1;
+// Reads an open file to its end, into a buffer of its stated size to begin
+// with, and never more than the limit.
+EIniLoad ReadAll(int fd, size_t size, std::unique_ptr<char[]>& buffer, size_t& length) {
+    const size_t limit = size_t(CIniFile::kMaxFileBytes);
+    size_t capacity = size + 1;
     buffer.reset(new char[capacity]);
     length = 0;
     for (;;) {
         if (length == capacity) {
-            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
-            std::memcpy(bigger.get(), buffer.get(), length);
-            buffer = std::move(bigger);
-            capacity *= 2;
+            if (capacity > limit)
+                return EIniLoad::Unreadable;
+            const size_t bigger = std::min(capacity * 2, limit + 1);
+            std::unique_ptr<char[]> grown(new char[bigger]);
+            std::memcpy(grown.get(), buffer.get(), length);
+            buffer = std::move(grown);
+            capacity = bigger;
         }
-        const qint64 got = file.read(buffer.get() + length, qint64(capacity - length));
+        const ssize_t got = ::read(fd, buffer.get() + length, capacity - length);
+        if (got < 0 && errno == EINTR)
+            continue;
         if (got <= 0)
-            return got == 0;
+            return got == 0 ? EIniLoad::Loaded : EIniLoad::Unreadable;
         length += size_t(got);
     }
 }
+
+// Closes the file on the way out.
+struct FileDescriptor {
+    explicit FileDescriptor(int value) : fd(value) {}
+    ~FileDescriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    const int fd;
+};
 
 // Drops every CR byte of a line in place and returns its new end. The usual
 // line has a single CR at its end.
@@ -150,17 +165,21 @@ CIniFile::~CIniFile() = default;
 CIniFile::CIniFile(CIniFile&&) noexcept = default;
 CIniFile& CIniFile::operator=(CIniFile&&) noexcept = default;
 
-bool CIniFile::Load(const std::string& path) {
-    QFile file(FromGbk(path));
-    if (!file.exists())
-        return false;
+EIniLoad CIniFile::Load(const std::string& path) {
+    // Opened without waiting, so that a pipe with no writer cannot hold it;
+    // only a regular file is then read.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.fd < 0 && (errno == ENOENT || errno == ENOTDIR))
+        return EIniLoad::Missing;
     Clear();
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return false;
+    struct stat status;
+    if (file.fd < 0 || ::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size > kMaxFileBytes)
+        return EIniLoad::Unreadable;
     size_t length = 0;
-    const bool complete = ReadWholeFile(file, m_loaded, length);
+    const EIniLoad result = ReadAll(file.fd, size_t(status.st_size), m_loaded, length);
     Parse(m_loaded.get(), length);
-    return complete;
+    return result;
 }
 
 // One pass over the file's bytes: lines end at LF; everything else that a
@@ -224,17 +243,12 @@ std::string CIniFile::Serialize() const {
 }
 
 bool CIniFile::Save(const std::string& path) const {
-    const std::string bytes = Serialize();
-    // The new content goes to a file beside the target that then replaces it
-    // in one rename, so a failed save never leaves a half-written file.
-    QSaveFile file(FromGbk(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    CFileWriter writer;
+    return Save(path, writer);
+}
+
+bool CIniFile::Save(const std::string& path, CFileWriter& writer) const {
+    return writer.Replace(path, Serialize());
 }
 
 void CIniFile::Clear() {

@@ -10,12 +10,11 @@
 //     dlg.SetName(current);
 //     if (dlg.DoModal() == IDOK)
 //         rename to dlg.GetName();
-#include "toolkit/CodeDialog.h"
-#include "toolkit/RowLayout.h"
+#include "toolkit/LayoutDialog.h"
 
 #include <string>
 
-class CCategoryNameDialog : public CCodeDialog {
+class CCategoryNameDialog : public CLayoutDialog {
 public:
     static constexpr int kNameEditId = 6001;
     static constexpr int kWidth = 300;
@@ -28,13 +27,10 @@ public:
     const std::string& GetName() const { return m_name; }
 
 protected:
+    void BuildRows(CRowLayout& layout) override;
     bool OnInitDialog() override;
     void OnOK() override;
-    void OnSize(int cx, int cy) override;
 
 private:
-    void BuildRows();
-
-    CRowLayout m_layout;
     std::string m_name;
 };

@@ -22,7 +22,8 @@ public:
     void InitModal(CWnd* parent);
 
     // Sets the outer size of the window (frame included) in pixels without
-    // moving it: 1 when the window exists, 0 otherwise.
+    // moving it: 1 when the window exists, 0 otherwise. The size holds once
+    // the window is shown, when the desktop's window manager adds its frame.
     int SetWindowSize(int width, int height);
 
     // Converts a rectangle in dialog units to pixels. The units come from the
@@ -40,5 +41,8 @@ protected:
     bool OnCreate() override;
 
 private:
+    class SizeKeeper;
+
     COLORREF m_backColor = 0;
+    SizeKeeper* m_sizeKeeper = nullptr; // a child of the window, going with it
 };

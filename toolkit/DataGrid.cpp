@@ -9,6 +9,7 @@
 #include "widgets/GridCtrl.h"
 
 #include <QDir>
+#include <QWidget>
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
@@ -235,6 +236,40 @@ int CDataGrid::SetFieldText(int row, const std::string& field, const std::string
 
 // ---- Column widths ----
 
+namespace {
+
+// Saves a grid's widths when the grid's window goes: a child object of that
+// window, deleted with it. The grid object outlives its window (it destroys
+// the window in its own destructor), so the widths are there to read.
+class ColumnWidthKeeper : public QObject {
+public:
+    static constexpr const char* kName = "ColumnWidthKeeper";
+
+    ColumnWidthKeeper(CGridCtrl* grid, QWidget* window) : QObject(window), m_grid(grid) {
+        setObjectName(QLatin1StringView(kName));
+    }
+    ~ColumnWidthKeeper() override { CDataGrid::SaveColumnWidths(m_grid, section); }
+
+    std::string section;
+
+private:
+    CGridCtrl* m_grid;
+};
+
+} // namespace
+
+void CDataGrid::KeepColumnWidths(CGridCtrl* grid, const std::string& section) {
+    QWidget* window = grid ? grid->Widget() : nullptr;
+    if (!window)
+        return;
+    LoadColumnWidths(grid, section);
+    auto* keeper = static_cast<ColumnWidthKeeper*>(window->findChild<QObject*>(
+        QLatin1StringView(ColumnWidthKeeper::kName), Qt::FindDirectChildrenOnly));
+    if (!keeper)
+        keeper = new ColumnWidthKeeper(grid, window);
+    keeper->section = section;
+}
+
 void CDataGrid::LoadColumnWidths(CGridCtrl* grid, const std::string& section) {
     if (!grid)
         return;
@@ -255,10 +290,11 @@ void CDataGrid::LoadColumnWidths(CGridCtrl* grid, const std::string& section) {
 void CDataGrid::SaveColumnWidths(CGridCtrl* grid, const std::string& section) {
     if (!grid)
         return;
-    QDir().mkpath(FromGbk(HostPath("res")));
+    QDir().mkpath(FromPath(HostPath("res")));
     const std::string path = HostPath(kWidthsFile);
     CIniFile file;
-    file.Load(path);
+    if (file.Load(path) == EIniLoad::Unreadable)
+        return; // never written over with what could be read of it
     std::string widths;
     for (int col = 0; col < grid->GetColumnCount(); ++col) {
         if (col > 0)

@@ -17,7 +17,7 @@
 //     binding.AddCondition(" ClassPath like '/信息网%' ");
 //     binding.SetOrder(" order by keyid desc ");
 //     binding.SetupColumns();
-//     CDataGrid::LoadColumnWidths(&grid, "CSiteListView");
+//     CDataGrid::KeepColumnWidths(&grid, "CSiteListView"); // loaded now, saved at the end
 //     binding.Fill(database);
 #include <map>
 #include <string>
@@ -98,6 +98,12 @@ public:
     // without a width as they are.
     static void LoadColumnWidths(CGridCtrl* grid, const std::string& section);
     static void SaveColumnWidths(CGridCtrl* grid, const std::string& section);
+    // Loads the widths now and saves them when the grid's window goes,
+    // whichever way it goes: the screen's window destroyed, the screen
+    // deleted with its window up, or the host's window deleted with the
+    // screen in it. A list screen calls it once after SetupColumns and saves
+    // nothing in its own OnDestroy. Nothing happens without the grid's window.
+    static void KeepColumnWidths(CGridCtrl* grid, const std::string& section);
 
 private:
     void ApplyProfileColors();

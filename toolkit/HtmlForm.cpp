@@ -6,11 +6,11 @@
 #include "platform/SysColor.h"
 #include "toolkit/FormDocument.h"
 #include "toolkit/HtmlScanner.h"
-#include "toolkit/Picture.h"
-#include "toolkit/PictureQt.h"
 #include "widgets/Label.h"
+#include "widgets/PictureFile.h"
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QPalette>
 #include <QPixmap>
@@ -140,8 +140,7 @@ std::string CHtmlForm::GetValue(const std::string& name) {
 }
 
 bool CHtmlForm::OnInitDialog() {
-    CCodeDialog::OnInitDialog();
-    Build();
+    CLayoutDialog::OnInitDialog();
     ApplyParameters();
     return true;
 }
@@ -151,30 +150,18 @@ void CHtmlForm::OnOK() {
     EndDialog(IDOK);
 }
 
-void CHtmlForm::OnSize(int cx, int cy) {
-    m_layout.Arrange(cx, cy);
-    Invalidate();
-}
-
-void CHtmlForm::Build() {
-    m_layout.Clear(); // rows of an earlier run, whose windows went with it
-    m_layout.SetParent(this);
+void CHtmlForm::BuildRows(CRowLayout& layout) {
     m_formBackColor = BackColor();
-
     CHtmlScanner scanner;
     scanner.LoadFile(m_filePath); // a file that cannot be read gives an empty form
     BuildState state;
-    state.row = m_layout.AddRow(kRowHeight, CRowLayout::kFixed);
+    state.row = layout.AddRow(kRowHeight, CRowLayout::kFixed);
     for (std::size_t pos = scanner.First(); pos != CHtmlScanner::npos && !state.Full();
          pos = scanner.Next())
         AddTag(scanner, pos, state);
 
     const long long height = state.totalHeight + state.row->Height() + kBottomMargin;
-    SetWindowSize(kFormWidth, int(std::min(height, kMaxWindowHeight)));
-    CenterWindow();
-    Widget()->show();
-    const CRect client = GetClientRect();
-    m_layout.Arrange(client.Width(), client.Height());
+    SetOpeningSize(kFormWidth, int(std::min(height, kMaxWindowHeight)));
 }
 
 void CHtmlForm::ApplyParameters() {
@@ -203,7 +190,7 @@ void CHtmlForm::AddTag(CHtmlScanner& scanner, std::size_t pos, BuildState& state
             state.textColor = color;
     } else if (tag == "br") {
         state.totalHeight += state.row->Height();
-        state.row = m_layout.AddRow(kRowHeight, CRowLayout::kFixed);
+        state.row = Layout().AddRow(kRowHeight, CRowLayout::kFixed);
     } else if (tag == "span") {
         AddSpan(scanner, pos, state);
     } else if (tag == "img") {
@@ -224,7 +211,7 @@ void CHtmlForm::AddSpan(CHtmlScanner& scanner, std::size_t pos, BuildState& stat
     const std::string name = AttributeText(scanner, pos, "name");
     if (!name.empty())
         m_document.SetString(record, "Name", name);
-    QWidget* label = m_layout.AddLabel(state.row, scanner.InnerText(pos).value_or(std::string()),
+    QWidget* label = Layout().AddLabel(state.row, scanner.InnerText(pos).value_or(std::string()),
                                        id, kLabelWidth, CRowLayout::kFixed);
     if (auto* painted = qobject_cast<CLabel*>(label)) {
         painted->SetTextColor(state.textColor);
@@ -233,18 +220,20 @@ void CHtmlForm::AddSpan(CHtmlScanner& scanner, std::size_t pos, BuildState& stat
 }
 
 void CHtmlForm::AddPicture(CHtmlScanner& scanner, std::size_t pos, BuildState& state) {
+    // The pictures of a form lie in res/; a full path is refused here, and a
+    // name that climbs out of the host folder by the loader.
     const std::string source = AttributeText(scanner, pos, "src");
-    const CBitmap bitmap =
-        source.empty() ? CBitmap() : LoadPictureBitmap(HostPath("res/" + source), CLR_NONE);
+    const QImage image =
+        source.empty() || source[0] == '/' ? QImage() : LoadPicture("res/" + source);
     auto* picture = new QLabel(Widget());
     int width = 0;
     // A picture that cannot be read shows nothing and leaves the row as it was.
-    if (!bitmap.IsNull()) {
-        picture->setPixmap(QPixmap::fromImage(BitmapImage(bitmap)));
-        state.row->SetHeight(bitmap.Height());
-        width = bitmap.Width();
+    if (!image.isNull()) {
+        picture->setPixmap(QPixmap::fromImage(image));
+        state.row->SetHeight(image.height());
+        width = image.width();
     }
-    m_layout.AddCell(state.row, picture, width, CellFlags(scanner, pos));
+    Layout().AddCell(state.row, picture, width, CellFlags(scanner, pos));
     picture->show();
 
     const int id = state.NextId();
@@ -272,11 +261,11 @@ void CHtmlForm::AddInput(CHtmlScanner& scanner, std::size_t pos, BuildState& sta
         m_document.SetString(record, "field", field);
 
     if (type.empty() || type == "text") {
-        SetControlText(m_layout.AddEdit(state.row, id, width, flags), value);
+        SetControlText(Layout().AddEdit(state.row, id, width, flags), value);
     } else if (type == "submit" || type == "reset" || type == "button") {
         m_document.SetString(record, "ControlType", "Button");
         const int buttonId = type == "submit" ? IDOK : type == "reset" ? IDCANCEL : id;
-        m_layout.AddButton(state.row, value, buttonId, width, flags);
+        Layout().AddButton(state.row, value, buttonId, width, flags);
     } else if (type == "checkbox") {
         m_document.SetString(record, "ControlType", "CheckBox");
         AddCheckBox(state.row, AttributeText(scanner, pos, "title"), id, width, flags, state);
@@ -296,14 +285,14 @@ void CHtmlForm::AddCheckBox(CRowLayout::Row* row, const std::string& caption, in
     box->setFocusPolicy(Qt::StrongFocus);
     SetControlId(box, id);
     ConnectCommands(box);
-    m_layout.AddCell(row, box, width, flags);
+    Layout().AddCell(row, box, width, flags);
     box->show();
 }
 
 void CHtmlForm::AddTextArea(CHtmlScanner& scanner, std::size_t pos, BuildState& state) {
     const int id = state.NextId();
     QWidget* box =
-        m_layout.AddMultiLineEdit(state.row, id, kTextAreaWidth, CellFlags(scanner, pos));
+        Layout().AddMultiLineEdit(state.row, id, kTextAreaWidth, CellFlags(scanner, pos));
     // A stretching box fills the taller row; a fixed one keeps the height the
     // row had when it was added.
     const std::string rows = AttributeText(scanner, pos, "rows");
@@ -325,7 +314,7 @@ void CHtmlForm::AddSelect(CHtmlScanner& scanner, std::size_t pos, BuildState& st
     m_document.SetString(record, "ControlType", "ComboBox");
     m_document.SetInt(record, "ControlId", id);
     m_document.SetString(record, "Name", AttributeText(scanner, pos, "name"));
-    m_layout.AddComboChoices(state.row, scanner.Options(pos), false, id, kSelectWidth,
+    Layout().AddComboChoices(state.row, scanner.Options(pos), false, id, kSelectWidth,
                              CellFlags(scanner, pos));
     const std::string field = AttributeText(scanner, pos, "field");
     if (!field.empty())

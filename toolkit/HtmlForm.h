@@ -18,15 +18,14 @@
 // builds the form and applies the parameters) and then works on the controls.
 #include "platform/Types.h"
 #include "settings/IniFile.h"
-#include "toolkit/CodeDialog.h"
-#include "toolkit/RowLayout.h"
+#include "toolkit/LayoutDialog.h"
 
 #include <cstddef>
 #include <string>
 
 class CHtmlScanner;
 
-class CHtmlForm : public CCodeDialog {
+class CHtmlForm : public CLayoutDialog {
 public:
     static constexpr int kFirstControlId = 8001;
     static constexpr int kFormWidth = 500;
@@ -58,21 +57,22 @@ public:
     std::string GetValue(const std::string& name);
 
     CIniFile& Document() { return m_document; }
-    CRowLayout& Layout() { return m_layout; }
     // The colour the form is painted in: the 3D face colour unless the form
     // file's body gives its own.
     COLORREF FormBackColor() const { return m_formBackColor; }
 
 protected:
+    // The controls of the form file, tag by tag; its title and the height
+    // its rows need give the caption and the opening size.
+    void BuildRows(CRowLayout& layout) override;
+    // Opens the form, then applies the parameters.
     bool OnInitDialog() override;
     // Copies every control's text into its record and ends with IDOK.
     void OnOK() override;
-    void OnSize(int cx, int cy) override;
 
 private:
     struct BuildState;
 
-    void Build();
     void ApplyParameters();
     void AddTag(CHtmlScanner& scanner, std::size_t pos, BuildState& state);
     void AddSpan(CHtmlScanner& scanner, std::size_t pos, BuildState& state);
@@ -88,6 +88,5 @@ private:
 
     std::string m_filePath;
     CIniFile m_document;
-    CRowLayout m_layout;
     COLORREF m_formBackColor = 0;
 };

@@ -94,9 +94,9 @@ struct CHtmlScanner::NameSearch {
 CHtmlScanner::CHtmlScanner() = default;
 CHtmlScanner::~CHtmlScanner() = default;
 
-int CHtmlScanner::LoadFile(const std::string& gbkPath) {
+int CHtmlScanner::LoadFile(const std::string& path) {
     SetText(std::string());
-    QFile file(FromGbk(gbkPath));
+    QFile file(FromPath(path));
     if (!file.open(QIODevice::ReadOnly))
         return -1;
     QByteArray bytes = file.readAll();

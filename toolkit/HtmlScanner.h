@@ -26,9 +26,9 @@ public:
     CHtmlScanner(const CHtmlScanner&) = delete;
     CHtmlScanner& operator=(const CHtmlScanner&) = delete;
 
-    // Reads the whole file (GBK path) as the text, which ends at its first NUL
+    // Reads the whole file (path bytes) as the text, which ends at its first NUL
     // byte. -1 when the file cannot be opened (the text is then empty), else 1.
-    int LoadFile(const std::string& gbkPath);
+    int LoadFile(const std::string& path);
     // Takes text as the text (also ending at its first NUL byte).
     void SetText(std::string text);
     const std::string& Text() const { return m_text; }

@@ -4,8 +4,6 @@
 #include "platform/Controls.h"
 #include "toolkit/FormDocument.h"
 
-#include <QWidget>
-
 #include <algorithm>
 #include <vector>
 
@@ -17,7 +15,6 @@ constexpr int kFieldWidth = 100;
 constexpr int kButtonWidth = 80;
 constexpr int kButtonGap = 100;
 constexpr int kSpacerHeight = 20;
-constexpr int kStartHeight = 100;
 // Room for the spacer, the buttons and the frame below the fields.
 constexpr int kExtraHeight = 100;
 // More text rows than any screen shows are not asked for.
@@ -44,6 +41,18 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// A spacer, then the two buttons in the middle of their row: the empty cells
+// at both ends share the free width.
+void AddButtonRows(CRowLayout& layout) {
+    layout.AddRow(kSpacerHeight, kFixed);
+    CRowLayout::Row* row = layout.AddRow(kRowHeight, kFixed);
+    layout.AddCell(row, nullptr, 0, kStretch);
+    layout.AddButton(row, "确定", IDOK, kButtonWidth, kFixed);
+    layout.AddCell(row, nullptr, kButtonGap, kFixed);
+    layout.AddButton(row, "取消", IDCANCEL, kButtonWidth, kFixed);
+    layout.AddCell(row, nullptr, 0, kStretch);
+}
+
 } // namespace
 
 CInputDialog::CInputDialog() = default;
@@ -62,27 +71,13 @@ std::string CInputDialog::GetValue(const std::string& field) {
     return m_document.GetString(field, "Value");
 }
 
-bool CInputDialog::OnInitDialog() {
-    CCodeDialog::OnInitDialog();
-    Build();
-    return true;
-}
-
 void CInputDialog::OnOK() {
     StoreControlTexts(m_document, *this);
     EndDialog(IDOK);
 }
 
-void CInputDialog::OnSize(int cx, int cy) {
-    m_layout.Arrange(cx, cy);
-}
-
-void CInputDialog::Build() {
+void CInputDialog::BuildRows(CRowLayout& layout) {
     SetWindowText(m_document.GetString(kParameters, "Title"));
-    SetWindowSize(kWidth, kStartHeight);
-    m_layout.Clear(); // rows of an earlier run, whose windows went with it
-    m_layout.SetParent(this);
-
     std::vector<std::string> sections;
     m_document.GetSectionNames(sections);
     int id = kFirstControlId;
@@ -90,63 +85,46 @@ void CInputDialog::Build() {
     for (const std::string& section : sections) {
         if (section == kParameters)
             continue;
-        const int added = AddField(section, id);
+        const int added = AddField(layout, section, id);
         if (added < 0)
             continue;
         m_document.SetInt(section, "ControlId", id);
         ++id;
         height += added;
     }
-    AddButtonRows();
-
-    SetWindowSize(kWidth, height + kExtraHeight);
-    CenterWindow();
-    Widget()->show();
-    const CRect client = GetClientRect();
-    m_layout.Arrange(client.Width(), client.Height());
+    AddButtonRows(layout);
+    SetOpeningSize(kWidth, height + kExtraHeight);
 }
 
-int CInputDialog::AddField(const std::string& section, int id) {
+int CInputDialog::AddField(CRowLayout& layout, const std::string& section, int id) {
     const std::string type = m_document.GetString(section, "ControlType");
     const std::string caption = m_document.GetString(section, "Caption");
     const std::string value = m_document.GetString(section, "Value");
 
     if (GbkEqualNoCase(type, "LABEL")) {
-        m_layout.AddLabel(m_layout.AddRow(kRowHeight, kFixed), caption, id, kFieldWidth, kStretch);
+        layout.AddLabel(layout.AddRow(kRowHeight, kFixed), caption, id, kFieldWidth, kStretch);
         return kRowHeight;
     }
     if (GbkEqualNoCase(type, "EDIT")) {
-        CRowLayout::Row* row = m_layout.AddRow(kRowHeight, kFixed);
-        m_layout.AddLabel(row, caption, 0, kCaptionWidth, kFixed);
-        SetControlText(m_layout.AddEdit(row, id, kFieldWidth, kStretch), value);
+        CRowLayout::Row* row = layout.AddRow(kRowHeight, kFixed);
+        layout.AddLabel(row, caption, 0, kCaptionWidth, kFixed);
+        SetControlText(layout.AddEdit(row, id, kFieldWidth, kStretch), value);
         return kRowHeight;
     }
     if (GbkEqualNoCase(type, "TEXTAREA")) {
-        m_layout.AddLabel(m_layout.AddRow(kRowHeight, kFixed), caption, 0, kCaptionWidth, kFixed);
+        layout.AddLabel(layout.AddRow(kRowHeight, kFixed), caption, 0, kCaptionWidth, kFixed);
         const int rows = std::clamp(m_document.GetInt(section, "RowCount"), 0, kMaxTextRows);
-        CRowLayout::Row* row = m_layout.AddRow(kRowHeight * rows, kFixed);
-        SetControlText(m_layout.AddMultiLineEdit(row, id, kFieldWidth, kStretch), value);
+        CRowLayout::Row* row = layout.AddRow(kRowHeight * rows, kFixed);
+        SetControlText(layout.AddMultiLineEdit(row, id, kFieldWidth, kStretch), value);
         return kRowHeight * rows + kRowHeight;
     }
     if (GbkEqualNoCase(type, "COMBOBOX")) {
-        CRowLayout::Row* row = m_layout.AddRow(kRowHeight, kFixed);
-        m_layout.AddLabel(row, caption, 0, kCaptionWidth, kFixed);
+        CRowLayout::Row* row = layout.AddRow(kRowHeight, kFixed);
+        layout.AddLabel(row, caption, 0, kCaptionWidth, kFixed);
         const std::vector<std::string> choices = Lines(m_document.GetString(section, "ValueList"));
-        SetControlText(m_layout.AddComboChoices(row, choices, true, id, kFieldWidth, kStretch),
+        SetControlText(layout.AddComboChoices(row, choices, true, id, kFieldWidth, kStretch),
                        value);
         return kRowHeight;
     }
     return -1;
-}
-
-// A spacer, then the two buttons in the middle of their row: the empty cells
-// at both ends share the free width.
-void CInputDialog::AddButtonRows() {
-    m_layout.AddRow(kSpacerHeight, kFixed);
-    CRowLayout::Row* row = m_layout.AddRow(kRowHeight, kFixed);
-    m_layout.AddCell(row, nullptr, 0, kStretch);
-    m_layout.AddButton(row, "确定", IDOK, kButtonWidth, kFixed);
-    m_layout.AddCell(row, nullptr, kButtonGap, kFixed);
-    m_layout.AddButton(row, "取消", IDCANCEL, kButtonWidth, kFixed);
-    m_layout.AddCell(row, nullptr, 0, kStretch);
 }

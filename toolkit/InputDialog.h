@@ -12,12 +12,11 @@
 //     if (dlg.DoModal() == IDOK)
 //         text = dlg.GetValue("Name");
 #include "settings/IniFile.h"
-#include "toolkit/CodeDialog.h"
-#include "toolkit/RowLayout.h"
+#include "toolkit/LayoutDialog.h"
 
 #include <string>
 
-class CInputDialog : public CCodeDialog {
+class CInputDialog : public CLayoutDialog {
 public:
     static constexpr int kFirstControlId = 6001;
     static constexpr int kWidth = 500;
@@ -36,18 +35,14 @@ public:
     CIniFile& Document() { return m_document; }
 
 protected:
-    bool OnInitDialog() override;
+    void BuildRows(CRowLayout& layout) override;
     // Copies every field's text into its Value and ends with IDOK.
     void OnOK() override;
-    void OnSize(int cx, int cy) override;
 
 private:
-    void Build();
     // The rows of one field; the height they add, or -1 for a section of no
     // known type, which stays invisible and gets no id.
-    int AddField(const std::string& section, int id);
-    void AddButtonRows();
+    int AddField(CRowLayout& layout, const std::string& section, int id);
 
     CIniFile m_document;
-    CRowLayout m_layout;
 };

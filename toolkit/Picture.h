@@ -1,23 +1,12 @@
 #pragma once
-// Pictures for buttons and image lists: a picture file (BMP, ICO, JPEG, GIF)
-// turned into a bitmap at screen resolution. Screens hold and pass bitmaps
-// without seeing Qt; the widgets reach the image through PictureQt.h.
+// Pictures as bitmaps that screens hold and pass without seeing Qt; the
+// widgets reach the image through PictureQt.h. Which files give a picture,
+// and at what size, is the picture loader's to say (widgets/PictureFile.h).
 #include "platform/Types.h"
+#include "widgets/PictureFile.h"
 
 #include <memory>
 #include <string>
-
-class QImage;
-
-// A fill colour that fills nothing (and CBitmap's answer for "no pixel").
-constexpr COLORREF CLR_NONE = 0xFFFFFFFF;
-
-enum class EPictureKind { None, Bitmap, Icon, Jpeg, Gif };
-
-// Decided from the upper-cased path, first match winning: ".BMP", ".ICO",
-// ".JPG" or ".JPEG", ".GIF". The text counts only after the first character,
-// anywhere in the path, so "a.bmp.jpg" is a bitmap.
-EPictureKind PictureKind(const std::string& path);
 
 // A bitmap held by value; copies share the pixels until one is changed.
 class CBitmap {
@@ -45,11 +34,8 @@ private:
     std::unique_ptr<Data> m_data;
 };
 
-// The picture rendered at screen resolution over fill (CLR_NONE: no fill, the
-// transparent parts stay transparent); a null bitmap when the path has none of
-// the four kinds or the file cannot be read. A .BMP file is read as a bitmap
-// at its own size, with its greys 128, 192 and 223 turned into the desktop's
-// 3D shadow, face and light colours.
+// The picture of LoadPicture over fill (CLR_NONE: the see-through parts stay
+// so); a null bitmap when the loader gives none.
 CBitmap LoadPictureBitmap(const std::string& path, COLORREF fill);
 
 // Holds at most one bitmap, loaded over a default fill colour.

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <algorithm>
+#include <limits>
 
 // One place in a row. A window object's window is looked up when the cell is
 // placed; plain windows are watched, so that one which went with its parent
@@ -80,6 +81,13 @@ std::unique_ptr<QFont> MakeLayoutFont() {
                        QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
     font->setPointSize(10);
     return font;
+}
+
+// Edits hold texts of any length: Qt's default limit of 32,767 characters
+// would cut a longer value read from a file, and the next save would write it
+// back cut.
+void LiftLengthLimit(QLineEdit* edit) {
+    edit->setMaxLength(std::numeric_limits<int>::max());
 }
 
 } // namespace
@@ -160,6 +168,7 @@ QWidget* CRowLayout::AddEdit(Row* row, int id, int width, int flags) {
         return nullptr;
     auto* edit = new QLineEdit(parent);
     edit->setFocusPolicy(Qt::StrongFocus);
+    LiftLengthLimit(edit);
     return AddControl(row, edit, id, width, flags);
 }
 
@@ -186,6 +195,8 @@ QWidget* CRowLayout::AddComboChoices(Row* row, const std::vector<std::string>& c
         return nullptr;
     auto* combo = new QComboBox(parent);
     combo->setEditable(editable);
+    if (editable)
+        LiftLengthLimit(combo->lineEdit());
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setFocusPolicy(Qt::StrongFocus);
     combo->resize(100, 200); // until the first Arrange

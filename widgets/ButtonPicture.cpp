@@ -2,9 +2,9 @@
 
 #include "widgets/ImageButton.h"
 
-bool SetButtonPicture(QWidget* button, const std::string& gbkPath, COLORREF transparent) {
+bool SetButtonPicture(QWidget* button, const std::string& name, COLORREF transparent) {
     auto* imageButton = qobject_cast<CImageButton*>(button);
-    return imageButton && imageButton->SetPicture(gbkPath, transparent);
+    return imageButton && imageButton->SetPicture(name, transparent);
 }
 
 bool SetButtonTransparentDrawing(QWidget* button, bool on) {

@@ -1,12 +1,13 @@
 #pragma once
 // Pictures and transparent drawing of image buttons for code that holds a
 // button only as a window (screens include no toolkit headers). Other windows
-// are left alone and give false.
+// are left alone and give false. The picture is read by the picture loader's
+// rules (widgets/PictureFile.h).
 #include "platform/Types.h"
 
 #include <string>
 
 class QWidget;
 
-bool SetButtonPicture(QWidget* button, const std::string& gbkPath, COLORREF transparent);
+bool SetButtonPicture(QWidget* button, const std::string& name, COLORREF transparent);
 bool SetButtonTransparentDrawing(QWidget* button, bool on);

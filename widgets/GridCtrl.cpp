@@ -3,9 +3,11 @@
 #include "platform/CodePage.h"
 #include "widgets/GridData.h"
 #include "widgets/GridView.h"
+#include "widgets/PictureFile.h"
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPointer>
 #include <QScrollBar>
 
@@ -218,7 +220,7 @@ int CGridCtrl::LoadImageList(const std::vector<std::string>& files) {
     std::vector<QPixmap> images;
     int loaded = 0;
     for (const std::string& file : files) {
-        images.emplace_back(FromGbk(file));
+        images.push_back(QPixmap::fromImage(LoadPicture(file)));
         loaded += images.back().isNull() ? 0 : 1;
     }
     SetImageList(images);

@@ -1,6 +1,7 @@
 #include "widgets/GridData.h"
 
 #include "platform/CodePage.h"
+#include "platform/SysColor.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -13,10 +14,6 @@ namespace {
 
 // Each cell gives its last pixel column and row to the grid lines.
 constexpr int kGridLine = 1;
-
-COLORREF FromQColor(const QColor& color) {
-    return RGB(color.red(), color.green(), color.blue());
-}
 
 // A colour of the desktop's palette; the fallback when there is no
 // application yet.

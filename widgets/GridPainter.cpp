@@ -1,5 +1,6 @@
 #include "widgets/GridPainter.h"
 
+#include "platform/SysColor.h"
 #include "widgets/GridData.h"
 #include "widgets/GridGeometry.h"
 
@@ -11,10 +12,6 @@ namespace {
 
 constexpr int kSortMarkWidth = 10;
 const QColor kGridLineColor(192, 192, 192);
-
-QColor ToQColor(COLORREF color) {
-    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
-}
 
 } // namespace
 

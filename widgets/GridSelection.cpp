@@ -143,7 +143,9 @@ void CGridSelection::RemapRows(const std::vector<int>& newIndexOf) {
     for (auto& [row, spans] : columnsOfRow) {
         std::sort(spans.begin(), spans.end());
         std::vector<CCellRange> next;
-        for (const auto& [minCol, maxCol] : spans) {
+        for (const std::pair<int, int>& span : spans) {
+            const int minCol = span.first;
+            const int maxCol = span.second;
             auto it = std::find_if(open.begin(), open.end(), [&](const CCellRange& r) {
                 return r.minCol == minCol && r.maxCol == maxCol;
             });

@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 
 #include <QApplication>
+#include <QBitmap>
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
@@ -30,12 +31,15 @@ QString AsRichText(const std::string& gbkHtml) {
 }
 
 // A balloon with a stem whose tip touches the anchor: above the anchor when
-// there is room on the screen, below it otherwise.
+// there is room on the screen, below it otherwise. Its shape is a window
+// mask and every pixel inside is painted opaque, so it looks the same with
+// and without a compositor (a translucent window shows black corners where
+// nothing composes it).
 class MessageBalloon : public QWidget {
 public:
     MessageBalloon() : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint) {
         setAttribute(Qt::WA_ShowWithoutActivating);
-        setAttribute(Qt::WA_TranslucentBackground);
+        setBackgroundRole(QPalette::ToolTipBase);
         m_label = new QLabel(this);
         m_label->setTextFormat(Qt::RichText);
         m_label->setForegroundRole(QPalette::ToolTipText);
@@ -58,6 +62,7 @@ public:
         const int top = m_pointsDown ? anchor.y() - size.height() : anchor.y();
         m_stemX = anchor.x() - left;
         setGeometry(left, top, size.width(), size.height());
+        setMask(Shape());
         show();
         update();
     }
@@ -65,31 +70,47 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QRectF body = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        painter.setPen(palette().color(QPalette::ToolTipText));
+        painter.setBrush(palette().color(QPalette::ToolTipBase));
+        painter.drawPath(Outline());
+    }
+
+private:
+    // The rounded body with the stem, in pixels as drawn without smoothing,
+    // so that the mask and the painting cover the same pixels.
+    QPainterPath Outline() const {
+        QRectF body = QRectF(rect()).adjusted(0, 0, -1, -1);
         if (m_pointsDown)
             body.setBottom(body.bottom() - kStemHeight);
         else
             body.setTop(body.top() + kStemHeight);
-        const double stemX = std::clamp<double>(m_stemX, kCorner + kStemHalfWidth,
-                                                width() - kCorner - kStemHalfWidth);
-        const double tipX = std::clamp<double>(m_stemX, 0.5, width() - 0.5);
+        const double lastX = width() - 1;
+        const double stemLow = kCorner + kStemHalfWidth;
+        const double stemX =
+            std::clamp<double>(m_stemX, stemLow, std::max(stemLow, lastX - stemLow));
+        const double tipX = std::clamp<double>(m_stemX, 0, lastX);
+        const double base = m_pointsDown ? body.bottom() - 1 : body.top() + 1;
+        const double tip = m_pointsDown ? height() - 1 : 0;
         QPainterPath path;
         path.addRoundedRect(body, kCorner, kCorner);
         QPainterPath stem;
-        const double base = m_pointsDown ? body.bottom() - 1 : body.top() + 1;
-        const double tip = m_pointsDown ? height() - 0.5 : 0.5;
         stem.moveTo(stemX - kStemHalfWidth, base);
         stem.lineTo(tipX, tip);
         stem.lineTo(stemX + kStemHalfWidth, base);
         stem.closeSubpath();
-        path = path.united(stem);
-        painter.setPen(palette().color(QPalette::ToolTipText));
-        painter.setBrush(palette().color(QPalette::ToolTipBase));
-        painter.drawPath(path);
+        return path.united(stem);
     }
 
-private:
+    QBitmap Shape() const {
+        QBitmap shape(size());
+        shape.fill(Qt::color0);
+        QPainter painter(&shape);
+        painter.setPen(Qt::color1);
+        painter.setBrush(Qt::color1);
+        painter.drawPath(Outline());
+        return shape;
+    }
+
     static QRect AvailableArea(QPoint anchor) {
         QScreen* screen = QGuiApplication::screenAt(anchor);
         if (!screen)
@@ -101,6 +122,19 @@ private:
     QVBoxLayout* m_layout;
     bool m_pointsDown = true;
     int m_stemX = 0;
+};
+
+// Qt shows hover hints only in the active window unless that window always
+// allows them; the window of a hinted control is made to when the mouse
+// enters the control, so hints show without a click into the window first.
+class HoverHintEnabler : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Enter)
+            if (auto* control = qobject_cast<QWidget*>(watched))
+                control->window()->setAttribute(Qt::WA_AlwaysShowToolTips);
+        return false;
+    }
 };
 
 } // namespace
@@ -164,6 +198,7 @@ public:
 
     std::string m_message;
     CPoint m_anchor;
+    HoverHintEnabler m_hoverHints;
 
 private:
     QPointer<MessageBalloon> m_balloon;
@@ -177,8 +212,10 @@ CHintPopup::CHintPopup() : m_impl(std::make_unique<Impl>()) {}
 CHintPopup::~CHintPopup() = default;
 
 void CHintPopup::AddHoverHint(QWidget* control, const std::string& gbkHtml) {
-    if (control)
-        control->setToolTip(AsRichText(gbkHtml));
+    if (!control)
+        return;
+    control->setToolTip(AsRichText(gbkHtml));
+    control->installEventFilter(&m_impl->m_hoverHints);
 }
 
 void CHintPopup::ShowMessage(QWidget* control, const std::string& gbkText) {

@@ -1,28 +1,10 @@
 #include "widgets/ImageButton.h"
 
-#include "platform/CodePage.h"
+#include "widgets/PictureFile.h"
 
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
-
-namespace {
-
-// Every pixel of exactly the key colour loses its opacity; pixels the file
-// already marks as see-through stay so.
-QImage WithoutColour(const QImage& source, COLORREF key) {
-    QImage image = source.convertToFormat(QImage::Format_ARGB32);
-    const QRgb keyRgb = qRgb(GetRValue(key), GetGValue(key), GetBValue(key));
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(line[x]) != 0 && (line[x] & 0x00FFFFFF) == (keyRgb & 0x00FFFFFF))
-                line[x] = qRgba(0, 0, 0, 0);
-    }
-    return image;
-}
-
-} // namespace
 
 CImageButton::CImageButton(QWidget* parent) : CImageButton(QString(), parent) {}
 
@@ -30,13 +12,12 @@ CImageButton::CImageButton(const QString& caption, QWidget* parent) : QPushButto
     setAttribute(Qt::WA_Hover);
 }
 
-bool CImageButton::SetPicture(const std::string& gbkPath, COLORREF transparent) {
-    QImage loaded(FromGbk(gbkPath));
-    if (loaded.isNull()) {
+bool CImageButton::SetPicture(const std::string& name, COLORREF transparent) {
+    m_picture = LoadPicture(name, CLR_NONE, transparent);
+    if (m_picture.isNull()) {
         ClearPicture();
         return false;
     }
-    m_picture = WithoutColour(loaded, transparent);
     setIcon(QIcon(QPixmap::fromImage(m_picture)));
     setIconSize(m_picture.size());
     return true;

@@ -15,10 +15,11 @@ public:
     explicit CImageButton(QWidget* parent = nullptr);
     CImageButton(const QString& caption, QWidget* parent);
 
-    // Loads a GIF, PNG, BMP or JPEG file (GBK path); pixels of the colour
-    // `transparent` become see-through. A file that cannot be loaded leaves the
-    // button without a picture and gives false.
-    bool SetPicture(const std::string& gbkPath, COLORREF transparent);
+    // Loads the picture of the GBK name as LoadPicture does (a name below the
+    // host folder; see widgets/PictureFile.h); pixels of the colour
+    // `transparent` become see-through. A picture the loader refuses leaves
+    // the button without one and gives false.
+    bool SetPicture(const std::string& name, COLORREF transparent);
     void ClearPicture();
     bool HasPicture() const { return !m_picture.isNull(); }
     // The picture as it is drawn, see-through colour removed.

@@ -1,13 +1,9 @@
 #include "widgets/Label.h"
 
+#include "platform/SysColor.h"
+
 #include <QColor>
 #include <QPalette>
-
-namespace {
-QColor ToQColor(COLORREF color) {
-    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
-}
-} // namespace
 
 CLabel::CLabel(QWidget* parent) : CLabel(QString(), parent) {}
 

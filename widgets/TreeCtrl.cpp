@@ -1,6 +1,7 @@
 #include "widgets/TreeCtrl.h"
 
 #include "platform/CodePage.h"
+#include "widgets/PictureFile.h"
 
 #include <QHeaderView>
 #include <QIcon>
@@ -29,22 +30,41 @@ public:
     void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
 };
 
-QIcon MakeIcon(const std::string& gbkPath, COLORREF transparent, const QSize& size) {
-    QImage image(FromGbk(gbkPath));
+QIcon MakeIcon(const std::string& name, COLORREF transparent, const QSize& size) {
+    QImage image = LoadPicture(name, CLR_NONE, transparent);
     if (image.isNull())
         return QIcon();
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = qRgb(GetRValue(transparent), GetGValue(transparent), GetBValue(transparent));
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if ((line[x] | 0xFF000000u) == key)
-                line[x] = 0;
-    }
     if (image.size() != size)
         image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return QIcon(QPixmap::fromImage(image));
 }
+
+// Deletes items that are out of the tree. Qt deletes an item's children from
+// the item's destructor, one stack frame per level, which a chain of many
+// thousand categories overflows; here every item gives up its children before
+// it is deleted, deepest first, so no destructor reaches further than one level.
+void DeleteDetached(const QList<QTreeWidgetItem*>& items) {
+    std::vector<QTreeWidgetItem*> topDown(items.begin(), items.end());
+    for (std::size_t i = 0; i < topDown.size(); ++i)
+        for (int child = 0; child < topDown[i]->childCount(); ++child)
+            topDown.push_back(topDown[i]->child(child));
+    for (auto it = topDown.rbegin(); it != topDown.rend(); ++it)
+        for (QTreeWidgetItem* leaf : (*it)->takeChildren())
+            delete leaf;
+    for (QTreeWidgetItem* item : items)
+        delete item;
+}
+
+// The tree's window: it empties itself without recursion before Qt's own
+// teardown, whoever deletes it, and reports nothing on the way out.
+class TreeWidget : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    ~TreeWidget() override {
+        blockSignals(true);
+        DeleteDetached(invisibleRootItem()->takeChildren());
+    }
+};
 
 } // namespace
 
@@ -105,7 +125,7 @@ CTreeCtrl::~CTreeCtrl() {
 }
 
 QWidget* CTreeCtrl::CreateWidget(QWidget* parent) {
-    auto* tree = new QTreeWidget(parent);
+    auto* tree = new TreeWidget(parent);
     tree->setColumnCount(1);
     tree->setHeaderHidden(true);
     tree->header()->setStretchLastSection(true);
@@ -180,9 +200,13 @@ bool CTreeCtrl::DeleteItem(HTREEITEM item) {
     if (!own)
         return false;
     CaretWatch watch(*this);
+    QTreeWidget* tree = Tree();
     if (ContainsCaret(own))
-        Tree()->setCurrentItem(CaretAfterDeleting(own));
-    delete own;
+        tree->setCurrentItem(CaretAfterDeleting(own));
+    QTreeWidgetItem* parent = own->parent();
+    QTreeWidgetItem* taken = parent ? parent->takeChild(parent->indexOfChild(own))
+                                    : tree->takeTopLevelItem(tree->indexOfTopLevelItem(own));
+    DeleteDetached({taken});
     return true;
 }
 
@@ -211,7 +235,7 @@ bool CTreeCtrl::DeleteAllItems() {
     if (!tree)
         return false;
     CaretWatch watch(*this);
-    tree->clear();
+    DeleteDetached(tree->invisibleRootItem()->takeChildren());
     return true;
 }
 
@@ -348,13 +372,13 @@ bool CTreeCtrl::SelectItem(HTREEITEM item) {
     return true;
 }
 
-int CTreeCtrl::SetImageList(const std::vector<std::string>& gbkPaths, COLORREF transparent, int cx,
+int CTreeCtrl::SetImageList(const std::vector<std::string>& names, COLORREF transparent, int cx,
                             int cy) {
     Private& p = *m_private;
     p.iconSize = QSize(cx, cy);
     p.icons.clear();
     int loaded = 0;
-    for (const std::string& path : gbkPaths) {
+    for (const std::string& path : names) {
         p.icons.push_back(MakeIcon(path, transparent, p.iconSize));
         if (!p.icons.back().isNull())
             ++loaded;

@@ -64,11 +64,11 @@ public:
     // that it can be seen.
     bool SelectItem(HTREEITEM item);
 
-    // The image list: one picture per file (GBK paths), each shown at cx by
+    // The image list: one picture per file (path bytes), each shown at cx by
     // cy pixels, with the pixels of the transparent colour left out. A file
     // that cannot be read keeps its index with an empty picture. Works before
     // and after the window exists; gives the number of pictures read.
-    int SetImageList(const std::vector<std::string>& gbkPaths, COLORREF transparent, int cx = 16,
+    int SetImageList(const std::vector<std::string>& paths, COLORREF transparent, int cx = 16,
                      int cy = 15);
 
     // Lets the user start editing a label in place (a click on the caret

@@ -1,10 +1,13 @@
 // Reading selects through CAdoRecordset on both engines.
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
+#include "database/SqliteLibrary.h"
 #include "platform/CodePage.h"
 #include "tests/database/support/TestDatabase.h"
 
 #include <QLocale>
+#include <QSqlDatabase>
+#include <climits>
 #include <ctime>
 
 namespace {
@@ -61,9 +64,7 @@ TEST_P(RecordsetTest, ValuesAsTextByNameInAnyCaseOrByPosition) {
 
 TEST_P(RecordsetTest, DatesInTheUsersLocaleWithoutShifting) {
     // A zone far from UTC shows any conversion between local time and UTC.
-    const QByteArray oldZone = qgetenv("TZ");
-    qputenv("TZ", "Asia/Shanghai");
-    tzset();
+    ScopedEnvironment zone("TZ", "Asia/Shanghai");
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     ExecuteOrFail(m_db, "insert into Item(KeyId,Made) values (1,'2024-01-05 10:03:07')");
     CAdoRecordset rs;
@@ -73,8 +74,6 @@ TEST_P(RecordsetTest, DatesInTheUsersLocaleWithoutShifting) {
     Open(rs, "select Made from Item");
     EXPECT_STREQ(rs.GetString("Made"), "05.01.24 10:03:07");
     QLocale::setDefault(QLocale::system());
-    qputenv("TZ", oldZone);
-    tzset();
 }
 
 TEST_P(RecordsetTest, FailedOrMissingSelectsEndTheRecords) {
@@ -143,6 +142,85 @@ TEST_P(RecordsetTest, ReadersLoseNoRowsToOtherStatementsOrClose) {
     EXPECT_EQ(m_db.GetLastError(), "Connection Not open!\r\n");
 }
 
+// Keys and counts are read with GetInt: a value beyond 32 bits must not come
+// back as some of its bits (two keys 2^32 apart would read as one).
+TEST_P(RecordsetTest, IntegersThatDoNotFitAreRefusedNotCut) {
+    CAdoRecordset rs;
+    Open(rs, "select cast(4294967338 as bigint) as big, cast(1e300 as double precision) as huge, "
+             "cast(3e9 as double precision) as over, cast(-7.9 as double precision) as neg, "
+             "cast(-2147483648 as bigint) as low, '12abc' as txt, '99999999999' as longtxt");
+    for (const char* rows : {"as read", "in memory"}) {
+        const std::pair<const char*, int> fitting[] = {{"neg", -7}, {"low", INT_MIN}, {"txt", 12}};
+        for (const auto& [field, value] : fitting)
+            EXPECT_EQ(rs.GetInt(field), value) << field << ", " << rows;
+        if (rows == std::string("as read")) {
+            EXPECT_EQ(rs.GetLastError(), "");
+        }
+        for (const char* field : {"big", "huge", "over", "longtxt"}) {
+            EXPECT_EQ(rs.GetInt(field), 0) << field << ", " << rows;
+            EXPECT_TRUE(Contains(rs.GetLastError(), field)) << rs.GetLastError();
+        }
+        EXPECT_STREQ(rs.GetString("big"), "4294967338");
+        ExecuteOrFail(m_db, "delete from Item"); // the rest of the rows go to memory
+    }
+}
+
+// Text comes out as GBK whether the database hands over UTF-8 (SQLite) or
+// Qt's text (the server): every character as its GBK bytes, those without
+// any as "?".
+TEST_P(RecordsetTest, EveryCharacterComesOutAsItsGbkBytes) {
+    QString all;
+    for (char32_t u = 1; u < 0x10000; ++u)
+        if (u < 0xD800 || u > 0xDFFF)
+            all += QChar(char16_t(u));
+    all += QString::fromUcs4(U"\U00010000\U0001F600\U0010FFFF", 3);
+    // Code points 1 to 65535 without the surrogates, and three beyond.
+    const std::string rest = " where n < 55296 or n > 57343 union all select 65536 "
+                             "union all select 128512 union all select 1114111";
+    const std::string sql =
+        GetParam() == Engine::SQLite
+            ? "with recursive s(n) as (select 1 union all select n+1 from s where n < 65535) "
+              "select group_concat(char(n), '') from (select n from s" +
+                  rest + ")"
+            : "select string_agg(chr(n), '' order by n) from (select n from "
+              "generate_series(1, 65535) n" +
+                  rest + ") c";
+    CAdoRecordset rs;
+    Open(rs, sql);
+    EXPECT_EQ(rs.GetText(rs.GetFieldName(0)), ToGbk(all));
+}
+
+TEST(SqliteTextTest, BrokenUtf8ReadsAsQtReadsIt) {
+    TestDatabase test(Engine::SQLite);
+    CAdoDatabase db;
+    ASSERT_TRUE(db.Open(test.ConnectionString()));
+    const char stored[] = "\xEF\xBB\xBF"
+                          "a\xFF\xC3"
+                          "b\xED\xA0\x80"
+                          "c\xE4\xB8";
+    EXPECT_EQ(ReadRows(db, "select cast(x'EFBBBF61FFC362EDA08063E4B8' as text)"),
+              std::vector<Row>{{ToGbk(QString::fromUtf8(stored, sizeof stored - 1))}});
+}
+
 NIMBREL_ON_BOTH_ENGINES(RecordsetTest);
+
+// SQLite is read with this program's SQLite functions on the handle of Qt's
+// driver: the system's driver uses the same library, a driver without it
+// (here the server's) is refused with a reason.
+TEST(SqliteLibraryTest, TheDriverMustUseTheLinkedSqlite) {
+    std::string error;
+    {
+        QSqlDatabase sqlite =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("probe1"));
+        EXPECT_TRUE(SqliteDriverMatches(sqlite.driver(), error)) << error;
+        QSqlDatabase server =
+            QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("probe2"));
+        EXPECT_FALSE(SqliteDriverMatches(server.driver(), error));
+        EXPECT_TRUE(Contains(error, "libqsqlpsql.so")) << error;
+        EXPECT_FALSE(SqliteDriverMatches(nullptr, error));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("probe1"));
+    QSqlDatabase::removeDatabase(QStringLiteral("probe2"));
+}
 
 } // namespace

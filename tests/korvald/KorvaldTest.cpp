@@ -28,7 +28,7 @@ struct Result {
 // The program takes the folder of its executable file as its host folder, so
 // it is copied, not linked; the libraries beside it are links to the build's.
 void InstallWorker(const TempHostFolder& host) {
-    const QString folder = FromGbk(host.Path());
+    const QString folder = FromPath(host.Path());
     ASSERT_TRUE(QFile::copy(QStringLiteral(KORVALD_EXE), folder + QStringLiteral("Korvald.exe")));
     const QDir app(QStringLiteral(NIMBREL_APP_DIR));
     for (const QString& library : app.entryList({QStringLiteral("*.so*")}, QDir::Files))
@@ -37,7 +37,7 @@ void InstallWorker(const TempHostFolder& host) {
 
 // Started as the module starts it: by path, without a shell.
 void Start(const TempHostFolder& host, const QStringList& arguments, QProcess& process) {
-    process.start(FromGbk(host.Path("Korvald.exe")), arguments);
+    process.start(FromPath(host.Path("Korvald.exe")), arguments);
     EXPECT_TRUE(process.waitForStarted()) << process.errorString().toStdString();
 }
 
@@ -194,14 +194,14 @@ struct BadInput {
 
 // A file or a folder.
 void Remove(const TempHostFolder& host, const std::string& relative) {
-    const QString path = FromGbk(host.Path(relative));
+    const QString path = FromPath(host.Path(relative));
     if (QFileInfo(path).isDir())
         QDir(path).removeRecursively();
     else
         QFile::remove(path);
 }
 void MakeFolder(const TempHostFolder& host, const char* relative) {
-    ASSERT_TRUE(QDir().mkpath(FromGbk(host.Path(relative))));
+    ASSERT_TRUE(QDir().mkpath(FromPath(host.Path(relative))));
 }
 void WriteFile(const TempHostFolder& host, const char* relative, const std::string& bytes) {
     ASSERT_TRUE(host.Write(relative, bytes));

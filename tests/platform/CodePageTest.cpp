@@ -19,6 +19,38 @@ TEST(CodePage, KnownBytesOfCodePage936) {
     EXPECT_EQ(ToGbk(FromGbk(withBackslashTrail)), withBackslashTrail);
 }
 
+TEST(CodePage, EveryDoubleByteCodeRoundTripsUserDefinedOnesThroughPrivateUse) {
+    int privateUse = 0;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F)
+                continue;
+            const std::string code{char(lead), char(trail)};
+            const QString text = FromGbk(code);
+            ASSERT_EQ(text.size(), 1) << std::hex << lead << trail;
+            EXPECT_NE(text[0], QChar(0xFFFD)) << std::hex << lead << trail;
+            EXPECT_EQ(ToGbk(text), code) << std::hex << lead << trail;
+            privateUse += text[0].unicode() >= 0xE000 && text[0].unicode() <= 0xF8FF;
+        }
+    }
+    EXPECT_EQ(privateUse, 2149);
+    // The code page's order: the areas AAA1-AFFE, F8A1-FEFE and A140-A7A0,
+    // then the other codes without a character, from A2AB to FEA0.
+    const std::pair<const char*, char16_t> anchors[] = {
+        {"\xAA\xA1", 0xE000}, {"\xFE\xFE", 0xE4C5}, {"\xA1\x40", 0xE4C6}, {"\xA7\xA0", 0xE765},
+        {"\xA2\xAB", 0xE766}, {"\xA8\xBC", 0xE7C7}, {"\xD7\xFA", 0xE810}, {"\xFE\xA0", 0xE864}};
+    for (const auto& [code, unit] : anchors)
+        EXPECT_EQ(FromGbk(code), QString(QChar(unit))) << std::hex << unsigned(unit);
+}
+
+TEST(CodePage, PathsKeepTheFileSystemsBytes) {
+    const QString folder = QStringLiteral("/tmp/Straße/公司");
+    const std::string path = ToPath(folder);
+    EXPECT_EQ(path, folder.toStdString()); // UTF-8, not GBK
+    EXPECT_EQ(FromPath(path), folder);
+    EXPECT_EQ(GbkToPath("data/公司.ini"), QStringLiteral("data/公司.ini").toStdString());
+}
+
 TEST(CodePage, InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(FromGbk(std::string("a\xFF"
                                   "b")),

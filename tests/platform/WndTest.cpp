@@ -75,12 +75,43 @@ TEST(Wnd, DestroyRunsParentThenChildHandlersAndRemovesAllWindows) {
     EXPECT_EQ(g_log.size(), 4u);
 }
 
-TEST(Wnd, WindowThatVanishedWithItsHostIsNoLongerThere) {
+namespace {
+// A screen with a child window as its member; neither class destroys its
+// window in its own destructor.
+class ScreenWithChild : public LoggingWnd {
+public:
+    ScreenWithChild() : LoggingWnd("screen") {}
+    LoggingWnd child{"child"};
+
+protected:
+    bool OnCreate() override {
+        LoggingWnd::OnCreate();
+        return child.Create(this, CRect{0, 0, 50, 50}, 6010);
+    }
+};
+} // namespace
+
+TEST(Wnd, OnDestroyRunsOnceOnWholeObjectsWhicheverWayTheWindowGoes) {
+    const std::vector<std::string> lifetime{"screen.create", "child.create", "screen.destroy",
+                                            "child.destroy"};
+    g_log.clear();
     auto host = std::make_unique<QWidget>();
-    LoggingWnd screen("screen");
+    ScreenWithChild screen;
     ASSERT_TRUE(screen.Create(host.get(), CRect{0, 0, 100, 100}, 1));
-    host.reset();
+    host.reset(); // Qt deletes the window with its host
     EXPECT_FALSE(screen.IsWindow());
+    EXPECT_FALSE(screen.child.IsWindow());
+    screen.DestroyWindow();
+    EXPECT_EQ(g_log, lifetime);
+
+    // Deleted with its window up.
+    g_log.clear();
+    QWidget stays;
+    auto* held = new CDestroyWindowFirst<ScreenWithChild>;
+    ASSERT_TRUE(held->Create(&stays, CRect{0, 0, 100, 100}, 1));
+    delete held;
+    EXPECT_EQ(g_log, lifetime);
+    EXPECT_TRUE(stays.findChildren<QWidget*>().isEmpty());
 }
 
 TEST(Wnd, SizeChangesReachOnSize) {

@@ -1,11 +1,23 @@
 #include "settings/IniFile.h"
 
 #include "platform/CodePage.h"
+#include "settings/FileWriter.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSaveFile>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+static void PrintTo(EIniLoad result, std::ostream* out) {
+    *out << (result == EIniLoad::Loaded    ? "Loaded"
+             : result == EIniLoad::Missing ? "Missing"
+                                           : "Unreadable");
+}
 
 namespace {
 
@@ -13,34 +25,42 @@ class IniFileTest : public ::testing::Test {
 protected:
     void LoadText(const std::string& bytes) {
         ASSERT_TRUE(folder.Write("in.ini", bytes));
-        ASSERT_TRUE(ini.Load(folder.Path("in.ini")));
+        ASSERT_EQ(ini.Load(folder.Path("in.ini")), EIniLoad::Loaded);
     }
     std::string Saved() {
         EXPECT_TRUE(ini.Save(folder.Path("out.ini")));
         return folder.Read("out.ini");
     }
-    void SetMode(const std::string& relative, QFile::Permissions mode) {
-        ASSERT_TRUE(QFile::setPermissions(FromGbk(folder.Path(relative)), mode));
-    }
 
-    TempHostFolder folder;
+    // A folder whose name GBK cannot spell: paths are not GBK texts.
+    TempHostFolder folder{QStringLiteral("Straße")};
     CIniFile ini;
 };
 
-// File permissions mean nothing to root, so a test running as root becomes
-// the unprivileged "nobody" for the scope (the saved id allows the way back).
-struct UnprivilegedScope {
-    explicit UnprivilegedScope(const TempHostFolder& folder) {
-        // "nobody" must still pass through the temporary folder.
-        if (root && QFile::setPermissions(FromGbk(folder.Path()), QFile::Permissions(0x7711)))
-            dropped = setresgid(65534, 65534, 0) == 0 && setresuid(65534, 65534, 0) == 0;
+// A disk with room for a number of bytes more, where writing past a file's
+// end takes room and writing over its bytes takes none; in a read-only folder
+// no temporary file can be made.
+class FaultyDisk : public CFileWriter {
+public:
+    FaultyDisk(long long room, bool readOnlyFolder) : m_room(room), m_readOnly(readOnlyFolder) {}
+
+protected:
+    bool OpenTemporary(QSaveFile& file) override {
+        return !m_readOnly && CFileWriter::OpenTemporary(file);
     }
-    ~UnprivilegedScope() {
-        if (root && (setresuid(0, 0, 0) != 0 || setresgid(0, 0, 0) != 0))
-            std::abort();
+    long long WriteSome(QFileDevice& file, const char* data, long long size) override {
+        const long long end = file.size();
+        const long long allowed = std::min(size, end + m_room - file.pos());
+        if (allowed <= 0)
+            return -1;
+        const long long written = CFileWriter::WriteSome(file, data, allowed);
+        m_room -= std::max(0LL, file.pos() - end);
+        return written;
     }
-    const bool root = getuid() == 0;
-    bool dropped = false;
+
+private:
+    long long m_room;
+    const bool m_readOnly;
 };
 
 const std::string kCanonical = "\r\n[.]\r\nName=北京贸易有限公司\r\n"
@@ -131,7 +151,7 @@ TEST_F(IniFileTest, NamesMatchWithoutCaseKeepTheirCaseAndAreListed) {
     // Names are written unescaped.
     ini.SetString("A]B", "  key=x", "  value");
     Saved();
-    ASSERT_TRUE(ini.Load(folder.Path("out.ini")));
+    ASSERT_EQ(ini.Load(folder.Path("out.ini")), EIniLoad::Loaded);
     EXPECT_EQ(ini.GetKeyNames("A", &names), 1);
     EXPECT_EQ(names, std::vector<std::string>{"key"});
     EXPECT_EQ(ini.GetString("A", "key"), "x=  value");
@@ -154,27 +174,64 @@ TEST_F(IniFileTest, ValuesAndNumbersSurviveGrowthAndMoves) {
         EXPECT_EQ(moved.GetInt("S", key), number) << key;
 }
 
-TEST_F(IniFileTest, UnreadableAndUnwritableFiles) {
-    const std::string old = "\r\n[S]\r\nK=old\r\n";
-    for (const char* file : {"locked/company.ini", "open/readonly.ini", "open/secret.ini"})
-        ASSERT_TRUE(folder.Write(file, old));
-    SetMode("open", QFile::Permissions(0x7777));
-    SetMode("locked", QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
-    SetMode("open/readonly.ini", QFile::ReadOwner | QFile::ReadOther);
-    SetMode("open/secret.ini", {});
-    UnprivilegedScope scope(folder);
-    ASSERT_TRUE(!scope.root || scope.dropped);
-
+TEST_F(IniFileTest, LoadTellsMissingFromUnreadableAndReadsOnlyRegularFiles) {
     ini.SetString("S", "K", "kept");
-    EXPECT_FALSE(ini.Load(folder.Path("missing.ini")));
-    EXPECT_EQ(ini.GetString("S", "K"), "kept") << "a missing file keeps the document";
-    EXPECT_FALSE(ini.Load(folder.Path("open/secret.ini")));
-    EXPECT_FALSE(ini.HasValue("S", "K")) << "a file that cannot be opened empties it";
-
-    ini.SetString("S", "K", "new");
-    for (const char* file : {"locked/company.ini", "open/readonly.ini"}) {
-        EXPECT_FALSE(ini.Save(folder.Path(file)));
-        EXPECT_EQ(folder.Read(file), old);
+    ASSERT_TRUE(folder.Write("file.ini", "[S]\r\n"));
+    for (const char* missing : {"missing.ini", "no/such/folder.ini", "file.ini/below.ini"}) {
+        EXPECT_EQ(ini.Load(folder.Path(missing)), EIniLoad::Missing) << missing;
+        EXPECT_EQ(ini.GetString("S", "K"), "kept") << "a missing file keeps the document";
     }
-    EXPECT_FALSE(ini.Save(folder.Path("no/such/folder.ini")) || ini.Save(folder.Path("open")));
+
+    ASSERT_EQ(::mkfifo(folder.Path("pipe.ini").c_str(), 0600), 0);
+    QFile big(FromPath(folder.Path("big.ini")));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(CIniFile::kMaxFileBytes + 1));
+    big.close();
+    // A folder, a pipe without a writer, an endless device, a file too large
+    // to be a settings file, a file that fails on reading.
+    const std::string unreadable[] = {folder.Path(), folder.Path("pipe.ini"), "/dev/zero",
+                                      folder.Path("big.ini"), "/proc/self/mem"};
+    for (const std::string& path : unreadable) {
+        ini.SetString("S", "K", "stale");
+        auto loading = std::async(std::launch::async, [&] { return ini.Load(path); });
+        if (loading.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+            ADD_FAILURE() << path << " blocks";
+            ::close(::open(folder.Path("pipe.ini").c_str(), O_WRONLY | O_NONBLOCK));
+        }
+        EXPECT_EQ(loading.get(), EIniLoad::Unreadable) << path;
+        EXPECT_FALSE(ini.HasValue("S", "K")) << path;
+    }
+}
+
+TEST_F(IniFileTest, SaveWritesTheWholeFileOrLeavesTheOldOne) {
+    const std::string old = "\r\n[S]\r\nK=" + std::string(100, 'o') + "\r\n"; // 111 bytes
+    struct Case {
+        long long room;
+        bool readOnlyFolder;
+        size_t length; // of the new value; the file is 11 bytes more
+        bool saved;
+    };
+    const Case cases[] = {
+        {10, false, 100, false}, // no room for the temporary file
+        {111, false, 100, true}, // just room for it
+        {0, true, 50, true},     // rewritten in place and cut short
+        {40, true, 150, false},  // does not fit in place: the old bytes go back
+        {50, true, 150, true},   // just fits in place
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(folder.Write("disk.ini", old));
+        const std::string value(c.length, 'n');
+        ini.SetString("S", "K", value);
+        FaultyDisk disk(c.room, c.readOnlyFolder);
+        EXPECT_EQ(ini.Save(folder.Path("disk.ini"), disk), c.saved) << c.room << " " << c.length;
+        EXPECT_EQ(folder.Read("disk.ini"), c.saved ? "\r\n[S]\r\nK=" + value + "\r\n" : old)
+            << c.room << " " << c.length;
+        EXPECT_EQ(QDir(FromPath(folder.Path())).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("disk.ini")})
+            << "no temporary file is left behind";
+    }
+    // In a read-only folder only an existing file can be written.
+    FaultyDisk readOnly(1000, true);
+    EXPECT_FALSE(ini.Save(folder.Path("new.ini"), readOnly));
+    EXPECT_FALSE(folder.Exists("new.ini"));
+    EXPECT_FALSE(ini.Save(folder.Path("no/such/folder.ini")) || ini.Save(folder.Path()));
 }

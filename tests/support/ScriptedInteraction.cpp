@@ -6,6 +6,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 ScriptedInteraction::ScriptedInteraction() {
@@ -16,6 +17,7 @@ ScriptedInteraction::~ScriptedInteraction() {
     SetInteraction(nullptr);
     EXPECT_TRUE(m_boxAnswers.empty()) << m_boxAnswers.size() << " message box answer(s) unused";
     EXPECT_TRUE(m_files.empty()) << m_files.size() << " file dialog answer(s) unused";
+    EXPECT_TRUE(m_menuAnswers.empty()) << m_menuAnswers.size() << " popup menu answer(s) unused";
     EXPECT_TRUE(m_dialogs.empty()) << m_dialogs.size() << " dialog script(s) unused";
     EXPECT_EQ(m_waitDepth, 0) << "wait cursor left on";
 }
@@ -42,6 +44,33 @@ bool ScriptedInteraction::ChooseFile(CWnd*, const FileDialogRequest& request, st
     return !path.empty();
 }
 
+namespace {
+std::string Entries(const MenuRequest& menu) {
+    std::string entries;
+    for (const MenuItem& item : menu.items)
+        entries += " " + std::to_string(item.id) + " " + FromGbk(item.text).toStdString() + ";";
+    return entries;
+}
+} // namespace
+
+int ScriptedInteraction::PopupMenu(CWnd*, const MenuRequest& menu) {
+    m_menus.push_back(menu);
+    if (m_menuAnswers.empty()) {
+        ADD_FAILURE() << "unexpected popup menu:" << Entries(menu);
+        return 0;
+    }
+    const int id = m_menuAnswers.front();
+    m_menuAnswers.pop_front();
+    const bool offered = std::any_of(menu.items.begin(), menu.items.end(),
+                                     [id](const MenuItem& item) { return item.id == id; });
+    if (id != 0 && !offered) {
+        ADD_FAILURE() << "scripted menu choice " << id
+                      << " is not among the entries:" << Entries(menu);
+        return 0;
+    }
+    return id;
+}
+
 void ScriptedInteraction::SetWaitCursor(bool on) {
     if (on) {
         ++m_waitShown;
@@ -60,7 +89,7 @@ bool ScriptedInteraction::StartProgram(const std::string& path, const std::strin
     m_launches.push_back({path, parameters});
     if (!m_realLaunch)
         return true;
-    return QProcess::startDetached(FromGbk(path), {FromGbk(parameters)}, FromGbk(HostFolder()));
+    return QProcess::startDetached(FromPath(path), {FromGbk(parameters)}, FromPath(HostFolder()));
 }
 
 int ScriptedInteraction::RunModal(CDialog& dialog) {

@@ -7,9 +7,35 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <ctime>
+
+namespace {
+
+std::string ReadFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.readAll();
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+bool WriteFile(const QString& name, const std::string& bytes) {
+    QDir().mkpath(QFileInfo(name).absolutePath());
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+}
+
+} // namespace
 
 TempHostFolder::TempHostFolder() {
-    SetHostFolder(ToGbk(m_dir.path()) + "/");
+    SetHostFolder(Path());
+}
+
+TempHostFolder::TempHostFolder(const QString& name)
+    : m_dir(QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral("-XXXXXX")) {
+    SetHostFolder(Path());
 }
 
 TempHostFolder::~TempHostFolder() {
@@ -17,19 +43,36 @@ TempHostFolder::~TempHostFolder() {
 }
 
 std::string TempHostFolder::Path(const std::string& relative) const {
-    return ToGbk(m_dir.path()) + "/" + relative;
+    return ToPath(m_dir.path()) + "/" + GbkToPath(relative);
 }
 
+// The folder's own files are reached through Qt's name of the folder, not
+// through the path bytes the system under test is given, so that a test sees
+// where the system really put its files.
 bool TempHostFolder::Write(const std::string& relative, const std::string& bytes) const {
-    return WriteFileBytes(Path(relative), bytes);
+    return WriteFile(m_dir.filePath(FromGbk(relative)), bytes);
 }
 
 std::string TempHostFolder::Read(const std::string& relative) const {
-    return ReadFileBytes(Path(relative));
+    return ReadFile(m_dir.filePath(FromGbk(relative)));
 }
 
 bool TempHostFolder::Exists(const std::string& relative) const {
-    return QFileInfo::exists(FromGbk(Path(relative)));
+    return QFileInfo::exists(m_dir.filePath(FromGbk(relative)));
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value)
+    : m_name(name), m_wasSet(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+    qputenv(name, value);
+    tzset(); // a changed TZ counts at once
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    if (m_wasSet)
+        qputenv(m_name, m_old);
+    else
+        qunsetenv(m_name);
+    tzset();
 }
 
 std::string Utf8(const std::string& gbk) {
@@ -37,20 +80,11 @@ std::string Utf8(const std::string& gbk) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    QFile file(FromGbk(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes = file.readAll();
-    return std::string(bytes.constData(), size_t(bytes.size()));
+    return ReadFile(FromPath(path));
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    QString name = FromGbk(path);
-    QDir().mkpath(QFileInfo(name).absolutePath());
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+    return WriteFile(FromPath(path), bytes);
 }
 
 void ProcessEvents() {

@@ -2,6 +2,8 @@
 
 #include "tests/toolkit/DialogScript.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -13,7 +15,7 @@ QLineEdit* NameEdit(CDialog& dialog) {
 
 } // namespace
 
-TEST(CategoryNameDialog, ShowsTheCallersNameAndRefusesAnEmptyOneButNotABlank) {
+TEST(CategoryNameDialog, ShowsTheCallersNameRefusesAnEmptyOneAndTakesABlankOnEnter) {
     ScriptedInteraction seam;
     seam.ExpectBox(IDOK);
     CCategoryNameDialog dialog;
@@ -29,7 +31,8 @@ TEST(CategoryNameDialog, ShowsTheCallersNameAndRefusesAnEmptyOneButNotABlank) {
         Click(d, IDOK);
         EXPECT_FALSE(d.IsEnded()) << "an empty name is refused";
         NameEdit(d)->insert(QStringLiteral(" "));
-        Click(d, IDOK);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(NameEdit(d), &enter); // in the edit box: OK
     });
     EXPECT_EQ(result, IDOK);
     ASSERT_EQ(seam.Boxes().size(), 1u);

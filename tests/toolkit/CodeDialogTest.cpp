@@ -49,6 +49,33 @@ TEST(CodeDialog, OpensOverItsOwnerAt280By160DialogUnitsOfItsFontIn3DFaceColour) 
     EXPECT_EQ(dialog.SetWindowSize(300, 200), 0) << "no window: no size";
 }
 
+// On a desktop the window manager adds the frame only once the window is on
+// the screen; until then the window has none. The asked outer size holds all
+// the same, and a size the user gives the window afterwards stays his.
+TEST(CodeDialog, TheOuterSizeHoldsWhenTheFrameComesOnlyOnTheScreen) {
+    ScriptedInteraction seam;
+    CCodeDialog dialog;
+    RunDialog(seam, dialog, [&](CDialog& d) {
+        QWidget* w = d.Widget();
+        w->hide();
+        w->setAttribute(Qt::WA_DontShowOnScreen, true);
+        ASSERT_EQ(w->frameGeometry().size(), w->size()) << "no frame yet";
+        dialog.SetWindowSize(300, 200);
+        w->setAttribute(Qt::WA_DontShowOnScreen, false);
+        w->show();
+        ProcessEvents();
+        ASSERT_NE(w->frameGeometry().size(), w->size()) << "framed now";
+        EXPECT_EQ(d.GetWindowRect().Width(), 300);
+        EXPECT_EQ(d.GetWindowRect().Height(), 200);
+
+        w->resize(400, 300);
+        w->hide();
+        w->show();
+        ProcessEvents();
+        EXPECT_EQ(w->size(), QSize(400, 300));
+    });
+}
+
 TEST(CodeDialog, OkAndEnterGiveOneCancelEscapeAndTheCloseBoxTwo) {
     const std::pair<std::function<void(CDialog&)>, int> cases[] = {
         {[](CDialog& d) { d.SendCommand(IDOK); }, IDOK},

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
+#include <memory>
 
 namespace {
 
@@ -176,7 +177,7 @@ TEST(DataGridWidths, SavedWidthsComeBackAndOtherScreensKeepTheirs) {
     CDataGrid::SaveColumnWidths(&window.grid, "CPublishTaskListView");
 
     CIniFile file;
-    ASSERT_TRUE(file.Load(folder.Path("res/gridpos.ini")));
+    ASSERT_EQ(file.Load(folder.Path("res/gridpos.ini")), EIniLoad::Loaded);
     EXPECT_EQ(file.GetString("CPublishTaskListView", "ColumnWidth"), "120,50,399");
     EXPECT_TRUE(file.HasValue("CSiteListView", "ColumnWidth"));
     EXPECT_EQ(file.GetString("CSiteListView", "ColumnWidth"), "");
@@ -187,6 +188,53 @@ TEST(DataGridWidths, SavedWidthsComeBackAndOtherScreensKeepTheirs) {
     EXPECT_EQ(Width(again, 0), 120);
     EXPECT_EQ(Width(again, 1), 50);
     EXPECT_EQ(Width(again, 2), 399);
+}
+
+namespace {
+
+// A list screen as list screens are written: grid and binding as members, the
+// widths kept by the binding; the screen saves nothing in OnDestroy and does
+// not destroy its window in its destructor.
+class ListScreen : public CWnd {
+public:
+    CGridCtrl grid;
+    CDataGrid binding;
+
+protected:
+    bool OnCreate() override {
+        grid.Create(this, CRect{0, 0, 300, 200}, 6010);
+        binding.Attach(&grid);
+        DeclareSites(binding);
+        binding.SetupColumns();
+        CDataGrid::KeepColumnWidths(&grid, "CSiteListView");
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(DataGridWidths, KeptWidthsAreSavedWhicheverWayTheScreenGoes) {
+    TempHostFolder folder;
+    folder.Write("res/gridpos.ini", "[CSiteListView]\r\nColumnWidth=11\r\n");
+    enum Way { kWindowDestroyed, kDeletedWithWindowUp, kHostDeleted };
+    int loaded = 11;
+    for (Way way : {kWindowDestroyed, kDeletedWithWindowUp, kHostDeleted}) {
+        auto host = std::make_unique<QWidget>();
+        auto screen = std::make_unique<ListScreen>();
+        ASSERT_TRUE(screen->Create(host.get(), CRect{0, 0, 300, 200}, 1));
+        EXPECT_EQ(screen->grid.GetColumnWidth(0), loaded) << way;
+        loaded = 100 + way;
+        screen->grid.SetColumnWidth(0, loaded);
+        if (way == kWindowDestroyed)
+            screen->DestroyWindow();
+        else if (way == kHostDeleted)
+            host.reset();
+        screen.reset();
+        CIniFile file;
+        ASSERT_EQ(file.Load(folder.Path("res/gridpos.ini")), EIniLoad::Loaded);
+        const std::string saved = file.GetString("CSiteListView", "ColumnWidth");
+        EXPECT_EQ(saved.substr(0, saved.find(',')), std::to_string(loaded)) << way;
+    }
 }
 
 namespace {
@@ -285,6 +333,31 @@ TEST_P(DataGridFill, AFailingSelectKeepsTheRowsAndGivesTheDatabaseError) {
     m_binding.ClearConditions();
     m_binding.AddCondition(" Score>100 ");
     EXPECT_EQ(FillPage(0), "none") << "no records is a success";
+}
+
+// A select that fails at its 600th record gives -3 with the database's error
+// and keeps the rows it added, a whole batch of the grid's and the rest. The
+// server sorts every record before it hands over the first, so there a
+// sorted select fails when it opens, and the grid keeps the rows it had.
+TEST_P(DataGridFill, AFillThatFailsPartWayKeepsTheRowsItAdded) {
+    AddSites(700);
+    ASSERT_EQ(FillPage(0), "1-200");
+    const bool sqlite = GetParam() == Engine::SQLite;
+    m_binding.AddField(sqlite ? "case when KeyId=600 then abs(-9223372036854775807-1) else 0 end"
+                              : "1/(600-KeyId)");
+    m_binding.SetPageSize(1000);
+    m_binding.SetOrder("");
+    EXPECT_EQ(m_binding.Fill(&m_db), -3);
+    EXPECT_TRUE(
+        Contains(m_binding.GetLastError(), sqlite ? "integer overflow" : "division by zero"))
+        << m_binding.GetLastError();
+    ASSERT_EQ(Grid().GetRowCount(), 600);
+    EXPECT_EQ(Grid().GetItemText(599, 2), "站点599");
+
+    m_binding.SetOrder(" order by KeyId desc");
+    EXPECT_EQ(m_binding.Fill(&m_db), -3);
+    EXPECT_EQ(Grid().GetRowCount(), sqlite ? 1 + 100 : 600);
+    EXPECT_EQ(Grid().GetItemText(Grid().GetRowCount() - 1, 0), sqlite ? "601" : "599");
 }
 
 NIMBREL_ON_BOTH_ENGINES(DataGridFill);

@@ -1,5 +1,6 @@
 #include "toolkit/HtmlForm.h"
 
+#include "platform/CodePage.h"
 #include "platform/SysColor.h"
 #include "tests/toolkit/DialogScript.h"
 
@@ -150,6 +151,28 @@ TEST_F(HtmlFormTest, SizesRowsPicturesAndTheFinalWindow) {
     EXPECT_EQ(form.Document().GetString("8006", "ControlType"), "Label");
     form.SetFile("c:\\forms\\a.htm");
     EXPECT_EQ(form.FilePath(), "c:\\forms\\a.htm");
+}
+
+TEST_F(HtmlFormTest, PicturesComeOnlyFromResAndWithinTheSizeBound) {
+    const std::string gif = ReadFileBytes(NIMBREL_INSTALL_DATA "/images/item.gif");
+    ASSERT_TRUE(m_host.Write("res/pic.gif", gif) && m_host.Write("images/pic.gif", gif));
+    QImage metres(11, 11, QImage::Format_RGB32); // about a hundred bytes stating 11 metres
+    metres.fill(Qt::red);
+    metres.setDotsPerMeterX(1);
+    metres.setDotsPerMeterY(1);
+    ASSERT_TRUE(metres.save(FromPath(m_host.Path("res/huge.gif")), "PNG"));
+    CHtmlForm form;
+    RunForm(form,
+            "<img src=pic.gif><img src=../images/pic.gif><img src=" + m_host.Path("res/pic.gif") +
+                "><img src=huge.gif>",
+            [](CHtmlForm& f) {
+                int shown = 0;
+                for (auto* picture : f.Widget()->findChildren<QLabel*>())
+                    shown += picture->pixmap().isNull() ? 0 : 1;
+                EXPECT_EQ(shown, 1);
+                EXPECT_EQ(f.GetWindowRect().Height(), 20 + 16 + 30)
+                    << "only the picture of res/ sets the row height";
+            });
 }
 
 TEST_F(HtmlFormTest, MissingAndHostileFormFilesBuildWithoutCrashOrHang) {

@@ -605,8 +605,8 @@ TEST_F(GridTest, CellImagesAreDrawnFromTheImageListOnly) {
     QPixmap magenta(8, 8);
     magenta.fill(QColor(255, 0, 255));
     TempHostFolder folder;
-    ASSERT_TRUE(magenta.save(FromGbk(folder.Path("pic.png"))));
-    EXPECT_EQ(m_grid.LoadImageList({folder.Path("pic.png"), folder.Path("missing.png")}), 1);
+    ASSERT_TRUE(magenta.save(FromPath(folder.Path("pic.bmp"))));
+    EXPECT_EQ(m_grid.LoadImageList({folder.Path("pic.bmp"), folder.Path("missing.bmp")}), 1);
     EXPECT_EQ(m_grid.GetImageCount(), 2);
     EXPECT_EQ(pixel(), QColor(255, 0, 255));
     m_grid.SetItemImage(1, 0, 1); // the picture that did not load

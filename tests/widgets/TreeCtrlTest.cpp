@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -158,12 +159,12 @@ TEST(TreeCtrl, ImageListLeavesTheTransparentColourOut) {
     QImage picture(16, 15, QImage::Format_RGB32);
     picture.fill(qRgb(0, 128, 255));
     picture.setPixel(3, 4, qRgb(255, 0, 0));
-    ASSERT_TRUE(picture.save(FromGbk(folder.Path("folder.png"))));
+    ASSERT_TRUE(picture.save(FromPath(folder.Path("folder.bmp"))));
 
     QWidget host;
     CTreeCtrl tree; // the list is set before the window exists, as owners do
     EXPECT_EQ(
-        tree.SetImageList({folder.Path("folder.png"), folder.Path("none.gif")}, RGB(0, 128, 255)),
+        tree.SetImageList({folder.Path("folder.bmp"), folder.Path("none.gif")}, RGB(0, 128, 255)),
         1);
     ASSERT_TRUE(tree.Create(&host, CRect{0, 0, 100, 100}, 1));
     for (int image : {0, 1, 9})
@@ -175,4 +176,47 @@ TEST(TreeCtrl, ImageListLeavesTheTransparentColourOut) {
     EXPECT_EQ(shown.pixel(3, 4), qRgb(255, 0, 0));
     EXPECT_TRUE(icon(1).isNull()); // unreadable file
     EXPECT_TRUE(icon(2).isNull()); // beyond the list
+}
+
+// A chain of categories as deep as a table can make, loaded as the category
+// tree loads it (the top expanded): clearing, deleting a branch and
+// destroying the window, by its owner or with its host, must not recurse once
+// per level.
+TEST(TreeCtrl, DeepChainsAreTornDownWithoutRecursion) {
+    constexpr int kDepth = 100000;
+    auto host = std::make_unique<QWidget>();
+    auto tree = std::make_unique<CTreeCtrl>();
+    ASSERT_TRUE(tree->Create(host.get(), CRect{0, 0, 200, 300}, 6014));
+    host->show();
+    auto chain = [&](HTREEITEM top) {
+        HTREEITEM at = top;
+        for (int i = 0; i < kDepth; ++i)
+            at = tree->InsertItem("x", 0, at);
+        tree->Expand(top);
+        ProcessEvents();
+    };
+    HTREEITEM top = tree->InsertItem("/");
+    chain(top);
+    ASSERT_TRUE(tree->SelectItem(tree->GetChildItem(top)));
+    ASSERT_TRUE(tree->DeleteAllItems());
+    EXPECT_EQ(tree->GetCount(), 0);
+
+    top = tree->InsertItem("/");
+    chain(top);
+    HTREEITEM kept = tree->InsertItem("k", 0, top);
+    ASSERT_TRUE(tree->DeleteItem(tree->GetChildItem(top)));
+    EXPECT_EQ(tree->GetCount(), 2);
+    EXPECT_EQ(tree->GetChildItem(top), kept);
+
+    chain(kept);
+    tree->DestroyWindow();
+    EXPECT_FALSE(tree->IsWindow());
+
+    ASSERT_TRUE(tree->Create(host.get(), CRect{0, 0, 200, 300}, 6014));
+    chain(tree->InsertItem("/"));
+    tree.reset(); // deleted with its window up
+    ASSERT_TRUE((tree = std::make_unique<CTreeCtrl>())->Create(host.get(), CRect{}, 6014));
+    chain(tree->InsertItem("/"));
+    host.reset(); // the window goes with its host
+    EXPECT_FALSE(tree->IsWindow());
 }

@@ -5,7 +5,20 @@
 
 #include <QtGlobal>
 #include <atomic>
+#include <fstream>
 #include <unistd.h>
+
+std::string PostgresSetting(const std::string& name) {
+    const QByteArray set = qgetenv(name.c_str());
+    if (!set.isEmpty())
+        return set.toStdString();
+    std::ifstream state(NIMBREL_PG_STATE);
+    const std::string prefix = name + "=";
+    for (std::string line; std::getline(state, line);)
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            return line.substr(prefix.size());
+    return {};
+}
 
 TestDatabase::TestDatabase(Engine engine) {
     if (engine == Engine::SQLite) {
@@ -13,10 +26,10 @@ TestDatabase::TestDatabase(Engine engine) {
         m_connect = "Provider=SQLite;Data Source=data/test.db";
         return;
     }
-    m_admin = qEnvironmentVariable("NIMBREL_PG_CONNECT").toStdString();
+    m_admin = PostgresSetting("NIMBREL_PG_CONNECT");
     if (m_admin.empty()) {
-        m_error = "NIMBREL_PG_CONNECT is not set: run the tests with `make test` or "
-                  "scripts/run-tests.sh, which start a PostgreSQL server";
+        m_error = "no PostgreSQL server for the tests: run them with ctest, whose fixture "
+                  "starts one, or set NIMBREL_PG_CONNECT";
         return;
     }
     static std::atomic<int> counter{0};

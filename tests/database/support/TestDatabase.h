@@ -1,7 +1,6 @@
 #pragma once
 // Fresh databases for tests that run on both engines: a SQLite file in a
-// temporary host folder, or a new database on the PostgreSQL server whose
-// connection string scripts/run-tests.sh exports as NIMBREL_PG_CONNECT.
+// temporary host folder, or a new database on the tests' PostgreSQL server.
 #include "database/AdoDatabase.h"
 #include "tests/support/TestSupport.h"
 
@@ -19,6 +18,13 @@ enum class Engine { SQLite, PostgreSQL };
 #define NIMBREL_ON_BOTH_ENGINES(Suite)                                                             \
     INSTANTIATE_TEST_SUITE_P(Sqlite, Suite, ::testing::Values(Engine::SQLite));                    \
     INSTANTIATE_TEST_SUITE_P(Postgres, Suite, ::testing::Values(Engine::PostgreSQL))
+
+// A setting of the tests' PostgreSQL server, from the environment when set
+// there, else from the state file that CTest's fixture "postgres" writes into
+// the build folder (scripts/pg-cluster.sh setup): NIMBREL_PG_CONNECT, the
+// connection string; NIMBREL_PG_ROOT, the folder of its cluster, in which a
+// test may make clusters of its own. Empty when neither has it.
+std::string PostgresSetting(const std::string& name);
 
 class TestDatabase {
 public:
