@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string resaved = FuzzPath("resaved.ini");
 
     CIniFile loaded;
-    FUZZ_CHECK(loaded.Load(input));
+    FUZZ_CHECK(loaded.Load(input) == EIniLoad::Loaded);
     // Any bytes set as a value come back too: the whole input, in a section
     // the file has or in a new one.
     std::vector<std::string> sections;
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loaded.SetString(section, "FuzzValue", value);
     FUZZ_CHECK(loaded.Save(saved));
     CIniFile reloaded;
-    FUZZ_CHECK(reloaded.Load(saved));
+    FUZZ_CHECK(reloaded.Load(saved) == EIniLoad::Loaded);
     FUZZ_CHECK(reloaded.Save(resaved));
 
     FUZZ_CHECK(ReadFuzzFile(saved) == ReadFuzzFile(resaved));
