@@ -2,6 +2,8 @@
 // Inside the database library only: how a recordset turns a column value
 // into GBK text. Numbers become plain decimal text, dates and times the
 // user's locale format (short date, time with seconds).
+#include "database/LocaleDateFormat.h"
+
 #include <QLocale>
 #include <QString>
 #include <charconv>
@@ -41,7 +43,7 @@ public:
     static void AppendReal(std::string& out, double value);
 
 private:
-    void AppendDateTime(std::string& out, const QDateTime& when);
+    void AppendDateTime(std::string& out, QDate day, QTime time);
     void AppendDate(std::string& out, QDate day);
     void AppendTime(std::string& out, QTime time);
     void EnsureFormats();
@@ -49,6 +51,8 @@ private:
     QLocale m_locale;
     QString m_dateFormat;
     QString m_timeFormat;
+    CLocaleDateFormat m_date; // the two formats above
+    CLocaleDateFormat m_time;
 };
 
 // Values read as integers. A real is cut toward zero; a text is read as atoi

@@ -4,6 +4,8 @@
 #include "module/ModuleApi.h"
 
 #include "company/CompanyEditView.h"
+#include "sites/SiteListView.h"
+#include "tasks/PublishTaskListView.h"
 
 #define NIMBREL_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -25,4 +27,18 @@ template <class Screen> Screen* NewScreen() noexcept {
 
 NIMBREL_EXPORT CWnd* editCompany(const HostParameters*) {
     return NewScreen<CCompanyEditView>();
+}
+
+NIMBREL_EXPORT CWnd* listSiteData(const HostParameters* parameters) {
+    CSiteListView* screen = NewScreen<CSiteListView>();
+    if (screen)
+        screen->SetDatabase(parameters ? parameters->database : nullptr);
+    return screen;
+}
+
+NIMBREL_EXPORT CWnd* listPublishTask(const HostParameters* parameters) {
+    CPublishTaskListView* view = NewScreen<CPublishTaskListView>();
+    if (view)
+        view->SetDatabase(parameters->database);
+    return view;
 }

@@ -42,15 +42,7 @@ TEST(KeyWriter, DISABLED_AddRowsAsOneOfSeveralPrograms) {
     }
 }
 
-class KeyedInsertTest : public OpenedDatabaseTest {
-protected:
-    void SetUp() override {
-        OpenedDatabaseTest::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        std::string error;
-        ASSERT_TRUE(CreateSchema(m_db, error)) << Utf8(error);
-    }
-};
+class KeyedInsertTest : public SchemaDatabaseTest {};
 
 TEST_P(KeyedInsertTest, KeysComeWithTheirRowsAndEndAtTheLargestKey) {
     CSqlInsert task;

@@ -84,13 +84,11 @@ const QStringList kPublish5{QStringLiteral("--pause"), QStringLiteral("0"),
 const QStringList kRegister{QStringLiteral("--pause"), QStringLiteral("0"),
                             QStringLiteral("task=RegisterUser&Keyid=1")};
 
-class KorvaldTest : public OpenedDatabaseTest {
+class KorvaldTest : public SchemaDatabaseTest {
 protected:
     void SetUp() override {
-        OpenedDatabaseTest::SetUp();
+        SchemaDatabaseTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
-        std::string error;
-        ASSERT_TRUE(CreateSchema(m_db, error)) << Utf8(error);
         InstallWorker(Host());
         ASSERT_FALSE(HasFatalFailure());
         WriteConnection(m_test.ConnectionString());

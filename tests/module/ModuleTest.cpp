@@ -103,3 +103,20 @@ TEST_F(ModuleTest, ExportGivesNullWhenItsScreenCannotBeAllocated) {
     }
     EXPECT_GE(failing, 2); // the object and at least one member's own allocation
 }
+
+TEST_F(ModuleTest, SiteListComesFromTheBuiltLibraryByName) {
+    ScreenExport listSiteData = Resolve(module, "listSiteData");
+    ASSERT_NE(listSiteData, nullptr);
+
+    // Without a database the screen opens empty.
+    HostParameters parameters{nullptr, nullptr};
+    CWnd* screen = listSiteData(&parameters);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_FALSE(screen->IsWindow());
+    QWidget host;
+    ASSERT_TRUE(screen->Create(&host, CRect{0, 0, 800, 600}, 1));
+    EXPECT_NE(screen->GetDlgItem(6010), nullptr);
+    screen->DestroyWindow();
+    EXPECT_TRUE(folder.Exists("res/gridpos.ini")) << "the column widths are kept";
+    delete screen;
+}

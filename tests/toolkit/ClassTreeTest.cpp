@@ -3,7 +3,6 @@
 
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
-#include "database/Schema.h"
 #include "tests/database/support/TestDatabase.h"
 #include "tests/support/ScriptedInteraction.h"
 
@@ -14,13 +13,11 @@ namespace {
 using Lines = std::vector<std::string>;
 using Rows = std::vector<Row>;
 
-class ClassTreeTest : public OpenedDatabaseTest {
+class ClassTreeTest : public SchemaDatabaseTest {
 protected:
     void SetUp() override {
-        OpenedDatabaseTest::SetUp();
+        SchemaDatabaseTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
-        std::string error;
-        ASSERT_TRUE(CreateSchema(m_db, error)) << Utf8(error);
         ASSERT_TRUE(m_tree.Create(&m_host, CRect{0, 0, 200, 300}, 6014));
         m_tree.SetDatabase(&m_db);
         m_tree.SetTableName("NimbrelClass");

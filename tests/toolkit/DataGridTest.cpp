@@ -4,7 +4,6 @@
 
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
-#include "database/Schema.h"
 #include "platform/SysColor.h"
 #include "settings/IniFile.h"
 #include "tests/database/support/TestDatabase.h"
@@ -239,13 +238,11 @@ TEST(DataGridWidths, KeptWidthsAreSavedWhicheverWayTheScreenGoes) {
 
 namespace {
 
-class DataGridFill : public OpenedDatabaseTest {
+class DataGridFill : public SchemaDatabaseTest {
 protected:
     void SetUp() override {
-        OpenedDatabaseTest::SetUp();
+        SchemaDatabaseTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
-        std::string error;
-        ASSERT_TRUE(CreateSchema(m_db, error)) << Utf8(error);
         m_binding.Attach(&m_window.grid);
         DeclareSites(m_binding);
         m_binding.SetupColumns();

@@ -2,6 +2,7 @@
 
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
+#include "database/Schema.h"
 
 #include <QtGlobal>
 #include <atomic>
@@ -54,6 +55,13 @@ TestDatabase::~TestDatabase() {
 void OpenedDatabaseTest::SetUp() {
     ASSERT_EQ(m_test.Error(), "");
     ASSERT_TRUE(m_db.Open(m_test.ConnectionString())) << Utf8(m_db.GetLastError());
+}
+
+void SchemaDatabaseTest::SetUp() {
+    OpenedDatabaseTest::SetUp();
+    ASSERT_FALSE(HasFatalFailure());
+    std::string error;
+    ASSERT_TRUE(CreateSchema(m_db, error)) << Utf8(error);
 }
 
 void OpenedDatabaseTest::Open(CAdoRecordset& rs, const std::string& sql) {

@@ -55,6 +55,12 @@ protected:
     CAdoDatabase m_db;
 };
 
+// A fresh database of the parameter's engine holding the system's tables.
+class SchemaDatabaseTest : public OpenedDatabaseTest {
+protected:
+    void SetUp() override;
+};
+
 // Rows of a select, every value as text or nullopt for NULL; a failed open
 // adds a test failure.
 using Row = std::vector<std::optional<std::string>>;

@@ -1,0 +1,12 @@
+#include "tasks/TaskTime.h"
+
+#include <ctime>
+
+std::string CurrentTaskTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}

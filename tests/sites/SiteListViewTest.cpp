@@ -1,0 +1,180 @@
+// The site list on a real window (offscreen), real databases of both engines
+// and the scripted seam for boxes, dialogs and opened addresses.
+#include "sites/SiteListView.h"
+
+#include "settings/IniFile.h"
+#include "sites/SiteEditDialog.h"
+#include "tests/sites/SiteListFixture.h"
+
+#include <QAbstractScrollArea>
+#include <QTest>
+#include <QWidget>
+
+using namespace SiteIds;
+
+namespace {
+
+class SiteListTest : public SiteScreenTest {
+protected:
+    std::string Chosen() {
+        std::string keys;
+        for (const Row& row : ReadRows(m_db, "select KeyId from SiteData where IsSelected=1 "
+                                             "order by KeyId"))
+            keys += *row[0] + " ";
+        return keys;
+    }
+    QAbstractScrollArea* View() { return static_cast<QAbstractScrollArea*>(Grid().Widget()); }
+    QPoint CellCenter(int row, int col) {
+        const CRect r = Grid().GetCellRect(row, col);
+        return View()->viewport()->mapFrom(View(),
+                                           QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    }
+    void Click(int row, int col, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, modifiers, CellCenter(row, col));
+        ProcessEvents();
+    }
+};
+
+} // namespace
+
+TEST_P(SiteListTest, OpensWithTheToolbarTheDirectoryNewestFirstAndItsChoices) {
+    Host().Write("res/gridpos.ini", "[CSiteListView]\r\nColumnWidth=30,500\r\n");
+    Open();
+    const std::pair<int, const char*> buttons[] = {
+        {kChoose, "选择"}, {kInvert, "反选"},           {kEdit, "编辑"},        {kQuery, "查询"},
+        {kVisit, "访问"},  {kRegister, "注册网络黄页"}, {kRestart, "重新开始"}, {kExport, "导出"}};
+    int x = 0;
+    for (const auto& [id, caption] : buttons) {
+        QWidget* button = Button(id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_EQ(GetControlText(button), caption);
+        EXPECT_EQ(button->x(), x) << caption << ": one row, no gaps, in this order";
+        x += button->width();
+    }
+    EXPECT_EQ(x, 50 * 6 + 120 + 80);
+    EXPECT_EQ(Button(kChoose)->mapTo(&m_host, QPoint()).y(), 2 + (2 + 2 + 2));
+    EXPECT_EQ(Grid().Widget()->y(), 2 + 28 + 2);
+    EXPECT_EQ(Grid().Widget()->height(), 500 - 32);
+
+    EXPECT_FALSE(Grid().IsEditable());
+    EXPECT_FALSE(Grid().GetTitleTips());
+    EXPECT_EQ(Column(kKeyColumn), "5|3|2|1") << "only /信息网, highest key first";
+    EXPECT_EQ(Text(0, kNameColumn), "站点名称");
+    EXPECT_EQ(Text(0, kMarkerColumn) + Text(0, kIsSelectedColumn), "");
+    EXPECT_EQ(Column(kMarkerColumn), " | | |√") << "chosen: 1; not chosen: 0 or NULL";
+    EXPECT_EQ(Grid().GetColumnWidth(0), 30);
+    EXPECT_EQ(Grid().GetColumnWidth(1), 400);
+
+    Grid().SetColumnWidth(2, 123);
+    m_view.DestroyWindow();
+    CIniFile widths;
+    widths.Load(Host().Path("res/gridpos.ini"));
+    EXPECT_EQ(widths.GetString("CSiteListView", "ColumnWidth").substr(0, 11), "30,400,123,");
+}
+
+TEST_P(SiteListTest, ChooseAndInvertChangeMarkerAndTableInPairs) {
+    Open();
+    m_seam.ExpectBox(IDOK);
+    Press(kChoose); // nothing selected
+    ASSERT_EQ(m_seam.Boxes().size(), 1u);
+    EXPECT_EQ(m_seam.Boxes()[0].text, "未选择站点");
+    EXPECT_EQ(Chosen(), "1 4 ");
+
+    // Rows 2 to 4 (keys 3, 2, 1), of which key 1 is chosen.
+    Click(2, kNameColumn);
+    Click(4, kNameColumn, Qt::ShiftModifier);
+    Press(kInvert);
+    EXPECT_EQ(Column(kMarkerColumn), " |√|√| ");
+    EXPECT_EQ(Chosen(), "2 3 4 ");
+    EXPECT_EQ(m_seam.WaitCursorShown(), 1);
+    Press(kChoose);
+    EXPECT_EQ(Column(kMarkerColumn), " |√|√|√");
+    EXPECT_EQ(Chosen(), "1 2 3 4 ");
+    EXPECT_EQ(Column(kIsSelectedColumn), "0||0|1") << "the last fill's values stay";
+}
+
+TEST_P(SiteListTest, ClickOnTheMarkerTogglesAndClicksElsewhereChangeNothing) {
+    Open();
+    Click(3, kMarkerColumn); // key 2
+    EXPECT_EQ(Text(3, kMarkerColumn), "√");
+    EXPECT_EQ(Value("IsSelected", 2), "1");
+    Click(3, kMarkerColumn);
+    EXPECT_EQ(Text(3, kMarkerColumn), " ");
+    EXPECT_EQ(Value("IsSelected", 2), "0");
+    Click(4, kNameColumn);
+    Click(0, kMarkerColumn);
+    EXPECT_EQ(Column(kMarkerColumn), " | | |√");
+    EXPECT_EQ(Chosen(), "1 4 ");
+}
+
+TEST_P(SiteListTest, QueryRemovesQuotesKeepsWildcardsAndMarksAgain) {
+    Open();
+    Query("IT's"); // letters without regard to case on both engines
+    EXPECT_EQ(Column(kNameColumn), "Fruits供求");
+    Query("南_");
+    EXPECT_EQ(Column(kKeyColumn), "3");
+    Query("华东");
+    EXPECT_EQ(Column(kMarkerColumn), "√");
+    Query("");
+    EXPECT_EQ(Column(kKeyColumn), "5|3|2|1");
+    EXPECT_EQ(Column(kMarkerColumn), " | | |√");
+    EXPECT_EQ(m_seam.WaitCursorShown(), 4);
+    m_seam.ExpectDialog([](CDialog& d) { d.SendCommand(IDCANCEL); });
+    Press(kQuery);
+    EXPECT_EQ(Column(kKeyColumn), "5|3|2|1");
+}
+
+TEST_P(SiteListTest, VisitOpensOnlyWebAddressesAlsoFromTheContextMenu) {
+    Open();
+    Press(kVisit); // no focus cell
+    for (int row = 1; row <= 3; ++row) {
+        Click(row, kNameColumn);
+        Press(kVisit);
+    }
+    EXPECT_EQ(m_seam.OpenedUrls(), std::vector<std::string>{})
+        << "an empty home page, file: and javascript: are not opened";
+
+    Click(4, kNameColumn);
+    m_seam.ExpectMenuDismiss();
+    m_seam.ExpectMenu(kVisit);
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, CellCenter(4, kNameColumn));
+        ProcessEvents();
+    }
+    ASSERT_EQ(m_seam.Menus().size(), 2u);
+    const std::vector<MenuItem>& items = m_seam.Menus()[0].items;
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].text + items[1].text, "编辑访问");
+    EXPECT_EQ(items[0].id * 10000 + items[1].id, kEdit * 10000 + kVisit);
+    EXPECT_EQ(m_seam.OpenedUrls(), std::vector<std::string>{"http://huadong.example.com"});
+}
+
+TEST_P(SiteListTest, EditCopiesTheSavedAccountIntoItsRowWithoutARefill) {
+    Open();
+    Press(kEdit); // nothing selected: no dialog
+    ExecuteOrFail(m_db, "update SiteData set RegisterStatus='new' where KeyId=1");
+    m_seam.ExpectDialog([](CDialog& d) {
+        EXPECT_EQ(GetControlText(d.GetDlgItem(8002)), "1");
+        auto& form = static_cast<CHtmlForm&>(d);
+        form.SetValue("UserName", "O'Brien");
+        form.SetValue("Comment", "备注");
+        d.SendCommand(IDOK);
+    });
+    Click(4, kNameColumn); // the first click of the double click selects the row
+    QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, CellCenter(4, kNameColumn));
+    ProcessEvents();
+    EXPECT_EQ(Text(4, kUserNameColumn), "O'Brien");
+    EXPECT_EQ(Text(4, kRegisterStatusColumn), "") << "no refill";
+    EXPECT_EQ(Value("UserName", 1), "O'Brien");
+    EXPECT_EQ(Value("Comment", 1), "备注");
+
+    m_seam.ExpectDialog([](CDialog& d) {
+        static_cast<CHtmlForm&>(d).SetValue("UserName", "x");
+        d.SendCommand(IDCANCEL);
+    });
+    Press(kEdit);
+    EXPECT_EQ(Text(4, kUserNameColumn), "O'Brien");
+    EXPECT_EQ(Value("UserName", 1), "O'Brien");
+}
+
+NIMBREL_ON_BOTH_ENGINES(SiteListTest);
