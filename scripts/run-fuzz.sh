@@ -13,7 +13,7 @@ cd "$root"
 # clang knows no execution character set but UTF-8, so a fuzzed source with a
 # non-ASCII narrow literal would hold other bytes than the module runs with.
 # UTF-16 literals (u"...") and comments are fine.
-sources=$(sed -n '/^set(FUZZED_SOURCES/,/)/p' fuzz/CMakeLists.txt | grep -o '[a-z]*/[A-Za-z]*\.cpp')
+sources=$(sed -n '/^set(FUZZED_[A-Z_]*SOURCES/,/)/p' fuzz/CMakeLists.txt | grep -o '[a-z]*/[A-Za-z]*\.cpp')
 if grep -nP '^(?!\s*//).*(?<![uUL])"[^"]*[^\x00-\x7F]' $sources; then
   echo "run-fuzz: the lines above hold a non-ASCII narrow literal clang cannot build as GBK" >&2
   exit 1
