@@ -11,7 +11,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DNIMBREL_WERROR=ON
 # in DIR/bin, desktop entry and icon in DIR/share. DESTDIR stages a package.
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test test-sanitize fuzz bench install format format-check clean
+.PHONY: deps configure build run test test-sanitize fuzz bench install screenshots format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -43,6 +43,10 @@ bench: build
 
 install: build
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The README's pictures of the three screens, rendered anew into docs/.
+screenshots: build
+	@scripts/make-screenshots.sh $(BUILD) docs
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

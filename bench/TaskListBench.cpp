@@ -4,6 +4,7 @@
 // the grid, against reading the same 200 rows with the SQLite C API; and the
 // time from the creation of the screen's window to its first paint.
 #include "database/AdoDatabase.h"
+#include "database/LikeCondition.h"
 #include "database/Schema.h"
 #include "platform/CodePage.h"
 #include "platform/HostFolder.h"
@@ -108,14 +109,15 @@ void GenerateTasks() {
     sqlite3_close(raw);
 }
 
-// The select the screen runs for the category.
+// The select the screen runs for the category, built as the screen builds it.
 std::string ShownSelect() {
     CDataGrid binding;
     binding.SetTable("Nimbrel");
     for (const char* field :
          {"KeyId", "Title", "LastTime", "Progress", "SuccessCount", "ErrorCount", "Comment"})
         binding.AddField(field);
-    binding.AddCondition(std::string("classpath like '") + kShownPath + "%' ");
+    binding.AddCondition(BuildLikeCondition(g_db, "classpath", std::string(kShownPath) + "%") +
+                         " ");
     binding.SetOrder(" order by keyid desc ");
     return binding.BuildSelect();
 }
@@ -234,7 +236,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    SetHostFolder(ToGbk(dir.path()));
+    SetHostFolder(ToPath(dir.path())); // path bytes, not GBK
     g_file = dir.filePath(QStringLiteral("tasks.db")).toStdString();
 
     CAdoDatabase db;

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/Wnd.h"
 #include "toolkit/RowLayout.h"
+#include "toolkit/ScreenWnd.h"
 #include "widgets/HintPopup.h"
 
 #include <string>
@@ -8,7 +9,7 @@
 // The company profile editor: the company's own data, kept in
 // data/company.ini, section ".". The name can be typed only until it is
 // saved; the introduction's characters are counted as the user types.
-class CCompanyEditView : public CWnd {
+class CCompanyEditView : public CScreenWnd {
 public:
     CCompanyEditView();
     ~CCompanyEditView() override;

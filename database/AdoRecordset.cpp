@@ -24,7 +24,7 @@ struct CAdoRecordset::Impl final : CPendingRows {
     bool onRow = false;      // a current record exists
     std::unique_ptr<CRowSource> rows;
     CFieldList fields;
-    std::string value;
+    CValueText value;
     std::string lastError;
 
     ~Impl() {
@@ -103,23 +103,22 @@ struct CAdoRecordset::Impl final : CPendingRows {
     }
 
     bool CheckCurrent(int index) {
-        if (!onRow) {
+        if (onRow && index >= 0 && index < fields.Count())
+            return true;
+        NoColumn(index);
+        return false;
+    }
+
+    [[gnu::noinline]] void NoColumn(int index) {
+        if (!onRow)
             lastError = kNoCurrentRecord;
-            return false;
-        }
-        if (index < 0 || index >= fields.Count()) {
+        else
             lastError = "No field " + std::to_string(index) + " in the recordset.";
-            return false;
-        }
-        return true;
     }
 
     // The current record's value of a column that exists as text.
     const char* Text(int index) {
-        value.clear();
-        if (!rows->AppendText(index, fields.Kind(index), value))
-            return nullptr;
-        return value.c_str();
+        return rows->Text(index, fields.Kind(index), value) ? value.Data() : nullptr;
     }
 
     // The current record's value of a column that exists as an integer;
@@ -174,7 +173,8 @@ const char* CAdoRecordset::GetString(std::string_view field) {
 }
 
 std::string CAdoRecordset::GetText(std::string_view field) {
-    return GetString(field) ? m_impl->value : std::string();
+    const char* text = GetString(field);
+    return text ? std::string(text, m_impl->value.Size()) : std::string();
 }
 
 int CAdoRecordset::GetInt(std::string_view field) {
@@ -193,8 +193,12 @@ const std::string& CAdoRecordset::GetFieldName(int index) const {
     return m_impl->fields.Name(index);
 }
 
-const char* CAdoRecordset::GetFieldValue(int index) {
-    return m_impl->CheckCurrent(index) ? m_impl->Text(index) : nullptr;
+const char* CAdoRecordset::GetFieldValue(int index, size_t* length) {
+    Impl& d = *m_impl;
+    const char* text = d.CheckCurrent(index) ? d.Text(index) : nullptr;
+    if (length)
+        *length = text ? d.value.Size() : 0;
+    return text;
 }
 
 bool CAdoRecordset::IsTextField(int index) const {

@@ -21,6 +21,7 @@
 // the middle of its rows, the remaining rows are fetched into memory first,
 // so nothing is lost. On SQLite the rows are stepped with SQLite's own
 // statement, on the server with a Qt query (database/RowSource.h).
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,8 +60,10 @@ public:
     // Access by position, for readers that take every column of every row.
     int GetFieldCount() const;                        // 0 when nothing is open
     const std::string& GetFieldName(int index) const; // as the database reports it
-    const char* GetFieldValue(int index);             // as GetString
-    bool IsTextField(int index) const;                // text or binary column
+    // As GetString; length, when given, receives the text's length in bytes
+    // (0 for NULL), so that a reader of many values need not count them.
+    const char* GetFieldValue(int index, size_t* length = nullptr);
+    bool IsTextField(int index) const; // text or binary column
 
     // 1 when closed or when the select is done with; 0 when nothing was ever opened.
     int Close();

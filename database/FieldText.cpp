@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QVariant>
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <climits>
@@ -45,6 +46,29 @@ FieldKind KindFromMetaType(QMetaType type) {
     default:
         return FieldKind::Number;
     }
+}
+
+void CValueText::Grow(size_t capacity) {
+    m_capacity = std::max({capacity, 2 * m_capacity, size_t(64)});
+    m_data = std::make_unique<char[]>(m_capacity);
+}
+
+void CFieldFormatter::WriteVariant(CValueText& text, const QVariant& value, FieldKind kind) {
+    m_scratch.clear();
+    AppendVariant(m_scratch, value, kind);
+    text.Assign(m_scratch);
+}
+
+void CFieldFormatter::WriteStoredDate(CValueText& text, const QString& stored, FieldKind kind) {
+    m_scratch.clear();
+    AppendStoredDate(m_scratch, stored, kind);
+    text.Assign(m_scratch);
+}
+
+void CFieldFormatter::WriteReal(CValueText& text, double value) {
+    m_scratch.clear();
+    AppendReal(m_scratch, value);
+    text.Assign(m_scratch);
 }
 
 void CFieldFormatter::EnsureFormats() {
@@ -150,7 +174,7 @@ void CFieldFormatter::AppendVariant(std::string& out, const QVariant& value, Fie
     case QMetaType::Int:
     case QMetaType::Short:
     case QMetaType::Long:
-        AppendInteger(out, value.toLongLong());
+        out += std::to_string(value.toLongLong());
         break;
     case QMetaType::ULongLong:
     case QMetaType::UInt:

@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QString>
 #include <charconv>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,23 +28,60 @@ std::optional<FieldKind> KindFromDeclaredType(const char* declared);
 // The server: the kind of the type that Qt reports for a column.
 FieldKind KindFromMetaType(QMetaType type);
 
+// The text of the value a recordset handed out last, NUL-terminated. A row
+// source writes it in place, into storage that keeps the size of the longest
+// value of the select: reading rows allocates nothing once it has grown.
+class CValueText {
+public:
+    const char* Data() const { return m_data.get(); }
+    size_t Size() const { return m_size; }
+
+    // Room for a text of up to size bytes and its NUL; the text before is dropped.
+    char* Room(size_t size) {
+        if (size >= m_capacity)
+            Grow(size + 1);
+        return m_data.get();
+    }
+    // Ends the text written into the room at end.
+    void End(char* end) {
+        *end = '\0';
+        m_size = size_t(end - m_data.get());
+    }
+    void Assign(std::string_view text) {
+        char* const at = Room(text.size());
+        if (!text.empty())
+            std::memcpy(at, text.data(), text.size());
+        End(at + text.size());
+    }
+
+private:
+    void Grow(size_t capacity);
+
+    std::unique_ptr<char[]> m_data;
+    size_t m_capacity = 0;
+    size_t m_size = 0;
+};
+
 // Takes the formats of the default locale, which the user's settings give,
 // when it is made: one formatter serves one select.
 class CFieldFormatter {
 public:
-    void AppendVariant(std::string& out, const QVariant& value, FieldKind kind);
+    void WriteVariant(CValueText& text, const QVariant& value, FieldKind kind);
     // A date kept as text (SQLite): in the locale's format when it reads as
     // one, else as it is.
-    void AppendStoredDate(std::string& out, const QString& text, FieldKind kind);
+    void WriteStoredDate(CValueText& text, const QString& stored, FieldKind kind);
+    void WriteReal(CValueText& text, double value);
 
-    static void AppendInteger(std::string& out, long long value) {
-        char buffer[24];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-        out.append(buffer, size_t(result.ptr - buffer));
+    static void WriteInteger(CValueText& text, long long value) {
+        constexpr size_t kLongest = 20; // -9223372036854775808
+        char* const at = text.Room(kLongest);
+        text.End(std::to_chars(at, at + kLongest, value).ptr);
     }
-    static void AppendReal(std::string& out, double value);
 
 private:
+    void AppendVariant(std::string& out, const QVariant& value, FieldKind kind);
+    void AppendStoredDate(std::string& out, const QString& text, FieldKind kind);
+    static void AppendReal(std::string& out, double value);
     void AppendDateTime(std::string& out, QDate day, QTime time);
     void AppendDate(std::string& out, QDate day);
     void AppendTime(std::string& out, QTime time);
@@ -53,6 +92,7 @@ private:
     QString m_timeFormat;
     CLocaleDateFormat m_date; // the two formats above
     CLocaleDateFormat m_time;
+    std::string m_scratch; // the text on its way through Qt
 };
 
 // Values read as integers. A real is cut toward zero; a text is read as atoi

@@ -51,6 +51,20 @@ bool ReadMaxKey(CAdoDatabase& database, const std::string& table, long long& max
     return false;
 }
 
+// PostgreSQL takes a new key from the table's serial sequence, which knows
+// nothing of rows stored with keys of their own: it would give the next row
+// a key below the highest, and the highest would then be another row's. A
+// sequence that lags behind the highest key is moved up to it first. Tables
+// without a sequence and the embedded database need nothing.
+bool CatchUpKeySequence(CAdoDatabase& database, const std::string& table) {
+    if (database.GetProvider() != "PostgreSQL")
+        return true;
+    return database.Execute("select setval(s::regclass,m) from (select pg_get_serial_sequence('" +
+                            table + "','keyid') as s,max(keyid) as m from " + table +
+                            ") k where s is not null and "
+                            "m>coalesce(pg_sequence_last_value(s::regclass),0)") == 1;
+}
+
 } // namespace
 
 int InsertAndGetKey(CAdoDatabase* database, CSqlInsert& insert) {
@@ -58,7 +72,8 @@ int InsertAndGetKey(CAdoDatabase* database, CSqlInsert& insert) {
         return -1;
     CTableWriteLock lock(*database, insert.GetTableName());
     long long key = 0;
-    if (!lock.IsLocked() || database->Execute(insert.BuildSql()) != 1 ||
+    if (!lock.IsLocked() || !CatchUpKeySequence(*database, insert.GetTableName()) ||
+        database->Execute(insert.BuildSql()) != 1 ||
         !ReadMaxKey(*database, insert.GetTableName(), key))
         return -1;
     if (key < 1 || key > INT_MAX) {

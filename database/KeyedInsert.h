@@ -39,7 +39,10 @@
 class CAdoDatabase;
 class CSqlInsert;
 
-// Runs the insert, then takes the table's highest key as the new row's.
+// Runs the insert, then takes the table's highest key as the new row's. On
+// PostgreSQL a key sequence that lags behind the table's highest key (rows
+// stored with keys of their own) is first moved up to it, so that the new
+// row's key is the highest.
 int InsertAndGetKey(CAdoDatabase* database, CSqlInsert& insert);
 
 // Takes the table's highest key + 1 (1 for an empty table), sets it as the

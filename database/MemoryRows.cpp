@@ -13,10 +13,10 @@ bool CMemoryRows::Next(std::string&) {
     return m_row < m_values.size();
 }
 
-bool CMemoryRows::AppendText(int column, FieldKind kind, std::string& out) {
+bool CMemoryRows::Text(int column, FieldKind kind, CValueText& text) {
     if (!At(column).isValid())
         return false;
-    m_formatter.AppendVariant(out, At(column), kind);
+    m_formatter.WriteVariant(text, At(column), kind);
     return true;
 }
 

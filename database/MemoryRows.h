@@ -14,7 +14,7 @@ public:
     CMemoryRows(CRowSource& rest, int columns, std::string& error);
 
     bool Next(std::string& error) override;
-    bool AppendText(int column, FieldKind kind, std::string& out) override;
+    bool Text(int column, FieldKind kind, CValueText& text) override;
     std::optional<long long> Integer(int column) override;
     QVariant Value(int column) override;
 

@@ -45,10 +45,10 @@ bool CQueryRows::Next(std::string& error) {
     return false;
 }
 
-bool CQueryRows::AppendText(int column, FieldKind kind, std::string& out) {
+bool CQueryRows::Text(int column, FieldKind kind, CValueText& text) {
     if (m_query.isNull(column))
         return false;
-    m_formatter.AppendVariant(out, m_query.value(column), kind);
+    m_formatter.WriteVariant(text, m_query.value(column), kind);
     return true;
 }
 

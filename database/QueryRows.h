@@ -16,7 +16,7 @@ public:
                                             CFieldList& fields, bool& onRow, std::string& error);
 
     bool Next(std::string& error) override;
-    bool AppendText(int column, FieldKind kind, std::string& out) override;
+    bool Text(int column, FieldKind kind, CValueText& text) override;
     std::optional<long long> Integer(int column) override;
     QVariant Value(int column) override;
 

@@ -21,9 +21,9 @@ public:
     // Moves to the next row: false at the end, and on an error with error set.
     virtual bool Next(std::string& error) = 0;
 
-    // Appends the current row's value as GBK text in the form the kind of
-    // its column asks for; false for NULL.
-    virtual bool AppendText(int column, FieldKind kind, std::string& out) = 0;
+    // Writes the current row's value to text as GBK, in the form the kind of
+    // its column asks for; false for NULL (text is then left as it was).
+    virtual bool Text(int column, FieldKind kind, CValueText& text) = 0;
     // The value as an integer (NULL gives 0); none when it does not fit 64 bits.
     virtual std::optional<long long> Integer(int column) = 0;
     // The value as Qt holds it, invalid for NULL: rows kept in memory.

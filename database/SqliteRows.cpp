@@ -4,8 +4,6 @@
 #include "platform/CodePage.h"
 
 #include <QVariant>
-#include <cstdint>
-#include <cstring>
 #include <sqlite3.h>
 
 namespace {
@@ -14,31 +12,7 @@ std::string SqliteError(sqlite3* db) {
     return ToGbk(QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
-template <typename Word> Word Load(const char* at) {
-    Word word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
-// Most values are ASCII and go out as they are. Checked a word at a time,
-// the last word overlapping the one before.
-bool IsAscii(const char* text, size_t size) {
-    constexpr std::uint64_t kHigh = 0x8080808080808080u;
-    if (size >= 8) {
-        for (size_t i = 0; i + 8 < size; i += 8)
-            if (Load<std::uint64_t>(text + i) & kHigh)
-                return false;
-        return !(Load<std::uint64_t>(text + size - 8) & kHigh);
-    }
-    if (size >= 4)
-        return !((Load<std::uint32_t>(text) | Load<std::uint32_t>(text + size - 4)) & kHigh);
-    for (size_t i = 0; i < size; ++i)
-        if (static_cast<unsigned char>(text[i]) >= 0x80)
-            return false;
-    return true;
-}
-
-const char* Text(sqlite3_stmt* statement, int column) {
+const char* ColumnText(sqlite3_stmt* statement, int column) {
     return reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
 }
 
@@ -102,33 +76,43 @@ bool CSqliteRows::Next(std::string& error) {
 
 // One look at the column gives its value; the value's functions then read it
 // without the statement's checks (one reader, one thread per connection).
-bool CSqliteRows::AppendText(int column, FieldKind kind, std::string& out) {
+// Texts and integers, nearly every value, are written here; the rest goes
+// through Qt out of line.
+bool CSqliteRows::Text(int column, FieldKind kind, CValueText& text) {
     sqlite3_value* value = sqlite3_column_value(m_statement, column);
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-        return false;
-    case SQLITE_INTEGER:
-        CFieldFormatter::AppendInteger(out, sqlite3_value_int64(value));
+    const int type = sqlite3_value_type(value);
+    if (type == SQLITE_TEXT && !IsDateKind(kind)) {
+        const char* utf8 = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        const size_t size = size_t(sqlite3_value_bytes(value));
+        text.End(WriteGbkFromUtf8(text.Room(size), std::string_view(utf8, size)));
         return true;
-    case SQLITE_FLOAT:
-        CFieldFormatter::AppendReal(out, sqlite3_value_double(value));
-        return true;
-    case SQLITE_BLOB:
-        out.append(static_cast<const char*>(sqlite3_value_blob(value)),
-                   size_t(sqlite3_value_bytes(value)));
-        return true;
-    default:
-        break;
     }
-    const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    const int size = sqlite3_value_bytes(value);
-    if (IsDateKind(kind))
-        m_formatter.AppendStoredDate(out, QString::fromUtf8(text, size), kind);
-    else if (IsAscii(text, size_t(size)))
-        out.append(text, size_t(size));
-    else
-        AppendGbkFromUtf8(out, std::string_view(text, size_t(size)));
+    if (type == SQLITE_INTEGER) {
+        CFieldFormatter::WriteInteger(text, sqlite3_value_int64(value));
+        return true;
+    }
+    if (type == SQLITE_NULL)
+        return false;
+    WriteOther(value, kind, text);
     return true;
+}
+
+void CSqliteRows::WriteOther(sqlite3_value* value, FieldKind kind, CValueText& text) {
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_FLOAT:
+        m_formatter.WriteReal(text, sqlite3_value_double(value));
+        break;
+    case SQLITE_BLOB:
+        text.Assign(std::string_view(static_cast<const char*>(sqlite3_value_blob(value)),
+                                     size_t(sqlite3_value_bytes(value))));
+        break;
+    default: // a date kept as text
+        m_formatter.WriteStoredDate(
+            text,
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                              sqlite3_value_bytes(value)),
+            kind);
+    }
 }
 
 std::optional<long long> CSqliteRows::Integer(int column) {
@@ -140,7 +124,7 @@ std::optional<long long> CSqliteRows::Integer(int column) {
     case SQLITE_FLOAT:
         return RealToInteger(sqlite3_column_double(m_statement, column));
     default:
-        return TextToInteger(std::string_view(Text(m_statement, column),
+        return TextToInteger(std::string_view(ColumnText(m_statement, column),
                                               size_t(sqlite3_column_bytes(m_statement, column))));
     }
 }
@@ -158,7 +142,7 @@ QVariant CSqliteRows::Value(int column) {
         return QVariant(QByteArray(data, sqlite3_column_bytes(m_statement, column)));
     }
     default:
-        return QVariant(QString::fromUtf8(Text(m_statement, column),
+        return QVariant(QString::fromUtf8(ColumnText(m_statement, column),
                                           sqlite3_column_bytes(m_statement, column)));
     }
 }

@@ -11,6 +11,7 @@
 class CFieldList;
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_value;
 
 class CSqliteRows final : public CRowSource {
 public:
@@ -22,13 +23,14 @@ public:
     ~CSqliteRows() override;
 
     bool Next(std::string& error) override;
-    bool AppendText(int column, FieldKind kind, std::string& out) override;
+    bool Text(int column, FieldKind kind, CValueText& text) override;
     std::optional<long long> Integer(int column) override;
     QVariant Value(int column) override;
 
 private:
     explicit CSqliteRows(sqlite3_stmt* statement);
     void Describe(CFieldList& fields, bool onRow) const;
+    [[gnu::noinline]] void WriteOther(sqlite3_value* value, FieldKind kind, CValueText& text);
 
     sqlite3_stmt* const m_statement;
     CFieldFormatter m_formatter;

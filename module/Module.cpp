@@ -23,6 +23,15 @@ template <class Screen> Screen* NewScreen() noexcept {
     }
 }
 
+// A list screen on the host's database. The record is the caller's and is
+// not kept; its parameter text changes nothing.
+template <class Screen> Screen* NewListScreen(const HostParameters* parameters) noexcept {
+    Screen* screen = NewScreen<Screen>();
+    if (screen && parameters)
+        screen->SetDatabase(parameters->database);
+    return screen;
+}
+
 } // namespace
 
 NIMBREL_EXPORT CWnd* editCompany(const HostParameters*) {
@@ -30,15 +39,9 @@ NIMBREL_EXPORT CWnd* editCompany(const HostParameters*) {
 }
 
 NIMBREL_EXPORT CWnd* listSiteData(const HostParameters* parameters) {
-    CSiteListView* screen = NewScreen<CSiteListView>();
-    if (screen)
-        screen->SetDatabase(parameters ? parameters->database : nullptr);
-    return screen;
+    return NewListScreen<CSiteListView>(parameters);
 }
 
 NIMBREL_EXPORT CWnd* listPublishTask(const HostParameters* parameters) {
-    CPublishTaskListView* view = NewScreen<CPublishTaskListView>();
-    if (view)
-        view->SetDatabase(parameters->database);
-    return view;
+    return NewListScreen<CPublishTaskListView>(parameters);
 }

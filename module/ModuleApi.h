@@ -6,6 +6,7 @@
 class CAdoDatabase;
 class CWnd;
 
+// Read only during the call: the caller may reuse or drop it afterwards.
 struct HostParameters {
     const char* parameterText; // "path?name=value&name=value" in GBK, may be null
     CAdoDatabase* database;    // the host's open database object

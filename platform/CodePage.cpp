@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <iconv.h>
 #include <memory>
@@ -99,8 +100,14 @@ struct Tables {
     }
 };
 
-const Tables& GbkTables() {
+// Built on first use, out of line: the conversions only check that it is there.
+[[gnu::noinline, gnu::cold]] const Tables& BuildGbkTables() {
     static const Tables tables;
+    return tables;
+}
+
+const Tables& GbkTables() {
+    static const Tables& tables = BuildGbkTables();
     return tables;
 }
 
@@ -212,49 +219,113 @@ char32_t DecodeUtf8(const unsigned char* text, size_t n, size_t i, size_t& lengt
     return 0;
 }
 
-} // namespace
+template <typename Word> Word Load(const unsigned char* at) {
+    Word word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
 
-void AppendGbkFromUtf8(std::string& out, std::string_view utf8) {
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+// A broken sequence or a leading byte order mark: Qt's decoder knows how many
+// replacement characters a broken sequence gives, and drops the mark. Each
+// replacement takes at least one byte and gives one "?", so the text still
+// fits the room.
+[[gnu::noinline]] char* WriteGbkThroughQt(char* begin, std::string_view utf8) {
+    std::string gbk;
+    AppendGbk(gbk, QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    std::memcpy(begin, gbk.data(), gbk.size());
+    return begin + gbk.size();
+}
+
+// The rest of a text from text[i] on, whose GBK form so far lies from begin
+// to dest, one character at a time: every character the quick way of
+// WriteGbkFromUtf8 leaves (those of two or four bytes, the euro, characters
+// GBK lacks, broken sequences).
+[[gnu::noinline]] char* WriteGbkRest(char* begin, char* dest, std::string_view utf8, size_t i) {
     const auto* text = reinterpret_cast<const unsigned char*>(utf8.data());
     const size_t n = utf8.size();
-    // No character is longer in GBK than in UTF-8: a short text goes through
-    // a buffer on the stack, a long one straight into out.
-    char buffer[128];
-    const size_t start = out.size();
-    if (n > sizeof buffer)
-        out.resize(start + n);
-    char* const begin = n > sizeof buffer ? out.data() + start : buffer;
-    char* dest = begin;
     const Tables& tables = GbkTables();
-    for (size_t i = 0; i < n;) {
+    while (i < n) {
         if (text[i] < 0x80) {
             *dest++ = char(text[i++]);
             continue;
         }
         size_t length;
         const char32_t u = DecodeUtf8(text, n, i, length);
-        if (length == 0 || (u == 0xFEFF && i == 0)) {
-            // Qt's decoder knows how many replacement characters a broken
-            // sequence gives, and drops a leading byte order mark.
-            out.resize(start);
-            AppendGbk(out, QString::fromUtf8(utf8.data(), qsizetype(n)));
-            return;
-        }
+        if (length == 0 || (u == 0xFEFF && i == 0))
+            return WriteGbkThroughQt(begin, utf8);
         i += length;
         const std::uint16_t code = u < 0x10000 ? tables.fromUnicode[u] : 0;
-        if (code == 0) {
-            *dest++ = '?';
-        } else if (code < 0x100) {
-            *dest++ = char(code);
-        } else {
+        if (code > 0xFF) {
             *dest++ = char(code >> 8);
             *dest++ = char(code & 0xFF);
+        } else {
+            *dest++ = code ? char(code) : '?'; // the euro's single byte
         }
     }
-    if (begin == buffer)
-        out.append(buffer, size_t(dest - buffer));
-    else
-        out.resize(start + size_t(dest - begin));
+    return dest;
+}
+
+} // namespace
+
+// The quick way takes what nearly every text is made of: ASCII, a word at a
+// time, and three-byte sequences (the Chinese characters) decoded in place.
+// Writing a whole word where only its first bytes are ASCII stays inside
+// dest: the output never runs ahead of the input.
+char* WriteGbkFromUtf8(char* dest, std::string_view utf8) {
+    const auto* text = reinterpret_cast<const unsigned char*>(utf8.data());
+    const size_t n = utf8.size();
+    const std::uint16_t* const fromUnicode = GbkTables().fromUnicode.data();
+    char* const begin = dest;
+    size_t i = 0;
+    while (i < n) {
+        const unsigned b = text[i];
+        if (b < 0x80) {
+            if (n - i >= 8) {
+                const auto word = Load<std::uint64_t>(text + i);
+                std::memcpy(dest, &word, sizeof word);
+                const std::uint64_t high = word & kHighBits;
+                const size_t ascii = high ? size_t(__builtin_ctzll(high)) / 8 : 8;
+                i += ascii;
+                dest += ascii;
+            } else if (n >= 8 && !(Load<std::uint64_t>(text + n - 8) & kHighBits)) {
+                // The last word is ASCII: its bytes before i went out one for
+                // one just before dest.
+                const auto word = Load<std::uint64_t>(text + n - 8);
+                std::memcpy(dest - (i - (n - 8)), &word, sizeof word);
+                return dest + (n - i);
+            } else {
+                *dest++ = char(b);
+                ++i;
+            }
+            continue;
+        }
+        if ((b & 0xF0) != 0xE0 || n - i < 3)
+            break;
+        const unsigned c1 = text[i + 1], c2 = text[i + 2];
+        if (((c1 ^ 0x80) | (c2 ^ 0x80)) >= 0x40)
+            break;
+        // The bits of the three bytes without their markers (E0 80 80).
+        const unsigned u = (b << 12) + (c1 << 6) + c2 - 0xE2080;
+        // Surrogates and the byte order mark have no GBK code: they stay
+        // for WriteGbkRest with the overlong forms.
+        const std::uint16_t code = fromUnicode[u];
+        if (u < 0x800 || code <= 0xFF)
+            break;
+        dest[0] = char(code >> 8);
+        dest[1] = char(code & 0xFF);
+        dest += 2;
+        i += 3;
+    }
+    return i < n ? WriteGbkRest(begin, dest, utf8, i) : dest;
+}
+
+void AppendGbkFromUtf8(std::string& out, std::string_view utf8) {
+    const size_t start = out.size();
+    out.resize(start + utf8.size());
+    char* const end = WriteGbkFromUtf8(out.data() + start, utf8);
+    out.resize(size_t(end - out.data()));
 }
 
 std::string ToGbk(const QString& text) {
@@ -280,6 +351,12 @@ int GbkCharCount(std::string_view gbk) {
     int count = 0;
     DecodeGbk(gbk, [&count](char16_t) { ++count; });
     return count;
+}
+
+bool IsGbkText(std::string_view gbk) {
+    bool whole = true;
+    DecodeGbk(gbk, [&whole](char16_t u) { whole = whole && u != kReplacement; });
+    return whole;
 }
 
 namespace {

@@ -11,9 +11,16 @@ std::string ToGbk(const QString& text);
 void AppendGbk(std::string& out, const QString& text);
 // The same as AppendGbk(out, QString::fromUtf8(utf8)), without the UTF-16 on the way.
 void AppendGbkFromUtf8(std::string& out, std::string_view utf8);
+// The same written to dest, which has room for utf8.size() bytes (no
+// character is longer in GBK than in UTF-8); gives the end of the text.
+char* WriteGbkFromUtf8(char* dest, std::string_view utf8);
 
 // Characters of a GBK text: the length of its conversion to UTF-16.
 int GbkCharCount(std::string_view gbk);
+// False when a byte of the text starts no character of code page 936 (0xFF,
+// a lead byte without its trail byte): FromGbk would give a replacement
+// character there, and the text would not come back with its bytes.
+bool IsGbkText(std::string_view gbk);
 
 // Paths are not GBK texts: they hold the file system's own bytes (UTF-8 on
 // Linux), so that a folder may be named with any character the file system

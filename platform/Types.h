@@ -47,6 +47,18 @@ struct CRect {
     int Height() const { return bottom - top; }
 };
 
+// Window styles a creator may ask for, with their Windows values. A child
+// window asked for either gets that edge around its client area (CWnd::Create);
+// a class may take them away before its window exists (PreCreateWindow).
+constexpr unsigned WS_BORDER = 0x00800000;        // a one-pixel line
+constexpr unsigned WS_EX_CLIENTEDGE = 0x00000200; // a two-pixel sunken edge
+
+// The styles of a window being created: style holds WS_ values, exStyle WS_EX_.
+struct WindowStyle {
+    unsigned style = 0;
+    unsigned exStyle = 0;
+};
+
 // Dialog results and message box answers.
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;

@@ -5,22 +5,67 @@
 #include "platform/SysColor.h"
 
 #include <QEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QVariant>
 #include <QWidget>
+#include <qdrawutil.h>
 
 namespace {
+
 constexpr const char* kWndProperty = "nimbrelWnd";
-}
+
+// The non-client edge of a child window: it takes the window's rectangle,
+// draws the edge the creator asked for and keeps the client area, its only
+// child, inside it. WS_BORDER is a one-pixel line in the text colour,
+// WS_EX_CLIENTEDGE a two-pixel sunken edge within it.
+class WindowEdge : public QWidget {
+public:
+    WindowEdge(QWidget* parent, const WindowStyle& style)
+        : QWidget(parent), m_border((style.style & WS_BORDER) ? 1 : 0),
+          m_clientEdge((style.exStyle & WS_EX_CLIENTEDGE) ? 2 : 0) {}
+
+    static bool IsAsked(const WindowStyle& style) {
+        return (style.style & WS_BORDER) || (style.exStyle & WS_EX_CLIENTEDGE);
+    }
+    QWidget* Client() const { return findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly); }
+    QRect ClientRect() const {
+        const int edge = m_border + m_clientEdge;
+        return rect().adjusted(edge, edge, -edge, -edge);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        if (QWidget* client = Client())
+            client->setGeometry(ClientRect());
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect inside = rect().adjusted(m_border, m_border, -m_border, -m_border);
+        if (m_border) {
+            painter.setPen(palette().color(QPalette::WindowText));
+            painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        }
+        if (m_clientEdge)
+            qDrawWinPanel(&painter, inside, palette(), true);
+    }
+
+private:
+    int m_border;
+    int m_clientEdge;
+};
+
+} // namespace
 
 // Joins a CWnd to its widget: marks the widget with its object, turns the
 // widget's size changes into OnSize calls and tells the object when Qt deletes
 // the widget (with a parent widget) before the object destroyed it.
 class WndBridge : public QObject {
 public:
-    WndBridge(CWnd* owner, QWidget* widget) : m_owner(owner), m_widget(widget) {
+    WndBridge(CWnd* owner, QWidget* widget, QWidget* edge)
+        : m_owner(owner), m_widget(widget), m_edge(edge) {
         widget->setProperty(kWndProperty, QVariant::fromValue(quintptr(owner)));
         widget->installEventFilter(this);
         // A widget tells of its end before it deletes its children.
@@ -41,6 +86,7 @@ public:
 
     CWnd* m_owner;
     QPointer<QWidget> m_widget;
+    QPointer<QWidget> m_edge; // null when the window has no edge
 };
 
 CWnd::CWnd() = default;
@@ -49,36 +95,55 @@ CWnd::~CWnd() {
     DestroyWindow();
 }
 
-bool CWnd::Create(CWnd* parent, const CRect& rect, int id) {
-    return Create(parent ? parent->Widget() : nullptr, rect, id);
+bool CWnd::Create(CWnd* parent, const CRect& rect, int id, unsigned style, unsigned exStyle) {
+    return Create(parent ? parent->Widget() : nullptr, rect, id, style, exStyle);
 }
 
-bool CWnd::Create(QWidget* parent, const CRect& rect, int id) {
+bool CWnd::Create(QWidget* parent, const CRect& rect, int id, unsigned style, unsigned exStyle) {
     if (IsWindow())
         return false;
-    QWidget* widget = CreateWidget(parent);
-    if (!widget)
+    WindowStyle requested{style, exStyle};
+    PreCreateWindow(requested);
+    WindowEdge* edge =
+        parent && WindowEdge::IsAsked(requested) ? new WindowEdge(parent, requested) : nullptr;
+    QWidget* widget = CreateWidget(edge ? edge : parent);
+    if (!widget) {
+        delete edge;
         return false;
-    widget->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
-    Attach(widget, id);
+    }
+    QWidget* outer = edge ? edge : widget;
+    outer->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    if (edge)
+        widget->setGeometry(edge->ClientRect());
+    Attach(widget, edge, id);
     if (!OnCreate()) {
         DestroyWindow();
         return false;
     }
     // Child windows appear at once; top-level windows (dialogs) are shown by
     // whoever runs them, after they are initialised.
-    if (QWidget* w = Widget(); w && !w->isWindow())
+    if (QWidget* w = Widget(); w && !w->isWindow()) {
         w->show();
+        outer->show();
+    }
     return IsWindow();
 }
+
+void CWnd::PreCreateWindow(WindowStyle&) {}
 
 QWidget* CWnd::CreateWidget(QWidget* parent) {
     return new QWidget(parent);
 }
 
-void CWnd::Attach(QWidget* widget, int id) {
+void CWnd::Attach(QWidget* widget, QWidget* edge, int id) {
     SetControlId(widget, id);
-    m_bridge = new WndBridge(this, widget);
+    m_bridge = new WndBridge(this, widget, edge);
+}
+
+QWidget* CWnd::OuterWidget() const {
+    if (!m_bridge || !m_bridge->m_widget)
+        return nullptr;
+    return m_bridge->m_edge ? m_bridge->m_edge.data() : m_bridge->m_widget.data();
 }
 
 void CWnd::Detach() {
@@ -87,14 +152,14 @@ void CWnd::Detach() {
 }
 
 void CWnd::DestroyWindow() {
-    QWidget* widget = Widget();
-    if (!widget) {
+    QWidget* window = OuterWidget();
+    if (!window) {
         Detach();
         return;
     }
     RunDestroyHandlers();
     Detach();
-    delete widget;
+    delete window;
 }
 
 // Qt is deleting the window (its children are still there): the handlers run
@@ -158,7 +223,7 @@ CRect CWnd::GetClientRect() const {
 }
 
 CRect CWnd::GetWindowRect() const {
-    QWidget* widget = Widget();
+    QWidget* widget = OuterWidget();
     if (!widget)
         return {};
     QRect r = widget->isWindow() ? widget->frameGeometry() : widget->geometry();
@@ -166,7 +231,7 @@ CRect CWnd::GetWindowRect() const {
 }
 
 void CWnd::MoveWindow(const CRect& rect) {
-    if (QWidget* widget = Widget())
+    if (QWidget* widget = OuterWidget())
         widget->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
 }
 
@@ -206,9 +271,12 @@ QWidget* CWnd::GetDlgItem(int id) const {
     QWidget* widget = Widget();
     if (!widget)
         return nullptr;
-    for (QWidget* child : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (ControlId(child) == id)
+    for (QWidget* child : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (auto* edge = dynamic_cast<WindowEdge*>(child))
+            child = edge->Client(); // a child window is its client area
+        if (child && ControlId(child) == id)
             return child;
+    }
     return nullptr;
 }
 

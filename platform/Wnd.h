@@ -40,8 +40,14 @@ public:
     // Creates the window as a visible child of parent (a top-level window when
     // there is none) at rect, then runs OnCreate. False when the object already
     // has a window or OnCreate refuses; the window is then gone again.
-    bool Create(CWnd* parent, const CRect& rect, int id);
-    bool Create(QWidget* parent, const CRect& rect, int id);
+    // A child window asked for WS_BORDER or WS_EX_CLIENTEDGE (after
+    // PreCreateWindow) gets that edge inside rect and around its client area,
+    // as on Windows: GetWindowRect is rect, GetClientRect and OnSize the area
+    // within the edges, where its controls live. Top-level windows take their
+    // frame from the window system and ignore both.
+    bool Create(CWnd* parent, const CRect& rect, int id, unsigned style = 0, unsigned exStyle = 0);
+    bool Create(QWidget* parent, const CRect& rect, int id, unsigned style = 0,
+                unsigned exStyle = 0);
     void DestroyWindow();
 
     QWidget* Widget() const;
@@ -78,7 +84,10 @@ public:
     static CWnd* OwnerOf(const QObject* widget);
 
 protected:
-    // Makes the window; a derived class returns its own widget kind.
+    // Before the window exists: a class may change the styles it was asked for.
+    virtual void PreCreateWindow(WindowStyle& requested);
+    // Makes the window (its client area): a derived class returns its own
+    // widget kind, which is what a window class is on Windows.
     virtual QWidget* CreateWidget(QWidget* parent);
     virtual bool OnCreate();
     virtual void OnDestroy();
@@ -88,7 +97,10 @@ protected:
 
 private:
     friend class WndBridge;
-    void Attach(QWidget* widget, int id);
+    void Attach(QWidget* widget, QWidget* edge, int id);
+    // The window as its parent sees it: the edge around the client area, or
+    // the client area itself when it has none.
+    QWidget* OuterWidget() const;
     void Detach();
     void RunDestroyHandlers();
     void OnWindowDeleted();

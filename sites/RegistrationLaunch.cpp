@@ -61,3 +61,9 @@ void LaunchRegistration(CAdoDatabase* database, CWnd* owner) {
                           " where keyid=1");
     StartProgram(HostPath("Korvald.exe"), "task=RegisterUser&Keyid=1"); // a failure is not reported
 }
+
+void RestartRegistration(CAdoDatabase* database, CWnd* owner) {
+    if (database)
+        database->Execute("update RegisterUser set Progress=0 where keyid=1");
+    LaunchRegistration(database, owner);
+}

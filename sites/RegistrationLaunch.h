@@ -14,3 +14,6 @@ class CAdoDatabase;
 class CWnd;
 
 void LaunchRegistration(CAdoDatabase* database, CWnd* owner);
+// The same after setting Progress of RegisterUser record 1 back to 0, for a
+// run from the beginning; the reset stands even when the launch fails.
+void RestartRegistration(CAdoDatabase* database, CWnd* owner);

@@ -7,6 +7,7 @@
 #include "platform/Interaction.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace {
@@ -75,15 +76,18 @@ bool CSiteEditDialog::LoadSite(const std::string& key) {
 }
 
 void CSiteEditDialog::OnOK() {
-    if (Document().GetString(kParameters, "KeyId").empty())
+    const std::string key = Document().GetString(kParameters, "KeyId");
+    if (key.empty())
         SaveByInsert();
     else
-        SaveByUpdate(Document().GetInt(kParameters, "KeyId"));
+        SaveByUpdate(std::strtoll(key.c_str(), nullptr, 10)); // 0 when not a number
 }
 
-void CSiteEditDialog::SaveByUpdate(int key) {
-    char condition[32];
-    std::snprintf(condition, sizeof condition, " Keyid=%d ", key);
+// SQLite's keys reach beyond 32 bits: a key cut to an int would save this
+// account into another site.
+void CSiteEditDialog::SaveByUpdate(long long key) {
+    char condition[40];
+    std::snprintf(condition, sizeof condition, " Keyid=%lld ", key);
     CSqlUpdate update;
     update.SetTableName(kTable);
     update.AddWhere(condition);

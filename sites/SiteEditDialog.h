@@ -35,7 +35,7 @@ protected:
 
 private:
     bool LoadSite(const std::string& key);
-    void SaveByUpdate(int key);
+    void SaveByUpdate(long long key);
     void SaveByInsert();
     void ShowDatabaseError();
 

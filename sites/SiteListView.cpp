@@ -2,6 +2,7 @@
 
 #include "database/AdoDatabase.h"
 #include "database/LikeCondition.h"
+#include "database/StatementBatch.h"
 #include "platform/HostFolder.h"
 #include "platform/Interaction.h"
 #include "sites/CsvExporter.h"
@@ -110,15 +111,15 @@ void CSiteListView::BuildGrid() {
     m_binding.SetTable(kTable);
     for (const Column& column : kColumns)
         m_binding.AddField(column.field, column.caption);
-    SetCategoryCondition();
+    ResetFilter();
     m_binding.SetOrder(kOrder);
     m_binding.SetupColumns();
     CDataGrid::KeepColumnWidths(&m_grid, kClassName);
 }
 
-// " ClassPath like '/信息网%' ", in the form that matches the same sites on
-// either engine.
-void CSiteListView::SetCategoryCondition() {
+// Back to the sites of the directory alone: " ClassPath like '/信息网%' ",
+// in the form that matches the same sites on either engine.
+void CSiteListView::ResetFilter() {
     m_binding.ClearConditions();
     m_binding.AddCondition(" " + BuildLikeCondition(m_database, "ClassPath", kCategoryPattern) +
                            " ");
@@ -168,9 +169,7 @@ bool CSiteListView::OnCommand(int id, int code) {
         LaunchRegistration(m_database, this);
         return true;
     case kRestart:
-        if (m_database)
-            m_database->Execute("update RegisterUser set Progress=0 where keyid=1");
-        LaunchRegistration(m_database, this);
+        RestartRegistration(m_database, this);
         return true;
     case kExport:
         ExportAccounts();
@@ -216,6 +215,7 @@ void CSiteListView::ChooseSelectedRows(bool invert) {
         return;
     }
     CWaitCursor wait;
+    CStatementBatch batch(m_database); // thousands of rows take a moment, not minutes
     for (int row = range.minRow; row <= range.maxRow; ++row) {
         if (m_grid.GetItemState(row, kMarkerColumn) & kGridCellSelected)
             SetChoice(row, !invert || m_grid.GetItemText(row, kMarkerColumn) == kNotChosen);
@@ -246,17 +246,19 @@ void CSiteListView::EditSite() {
     dialog.SetDatabase(m_database);
     dialog.Document().SetString(CHtmlForm::kParameters, "Keyid",
                                 m_grid.GetItemText(row, kKeyColumn));
-    if (dialog.DoModal() != IDOK)
-        return;
-    // The saved values go into the row's columns of the same names; the rest
-    // of the row stays as the last fill read it.
-    CIniFile& saved = dialog.Document();
+    if (dialog.DoModal() == IDOK)
+        ShowSavedValues(row, dialog.Document());
+}
+
+// The values the editor saved go into the row's columns of the same names;
+// the rest of the row stays as the last fill read it.
+void CSiteListView::ShowSavedValues(int row, CIniFile& form) {
     std::vector<std::string> keys;
-    saved.GetKeyNames(CHtmlForm::kParameters, &keys);
+    form.GetKeyNames(CHtmlForm::kParameters, &keys);
     for (const std::string& key : keys) {
         const int column = m_binding.FieldIndex(key);
         if (column >= 0)
-            m_grid.SetItemText(row, column, saved.GetString(CHtmlForm::kParameters, key));
+            m_grid.SetItemText(row, column, form.GetString(CHtmlForm::kParameters, key));
     }
     m_grid.RedrawRow(row);
 }
@@ -271,7 +273,7 @@ void CSiteListView::QuerySites() {
     // Quotes go; "%" and "_" stay wildcards.
     std::string text = dialog.GetValue("Name");
     text.erase(std::remove(text.begin(), text.end(), '\''), text.end());
-    SetCategoryCondition();
+    ResetFilter();
     if (!text.empty())
         m_binding.AddCondition(" " + BuildLikeCondition(m_database, "Name", "%" + text + "%") +
                                " ");

@@ -9,13 +9,15 @@
 #include "toolkit/DataGrid.h"
 #include "toolkit/LayoutPanel.h"
 #include "toolkit/RowLayout.h"
+#include "toolkit/ScreenWnd.h"
 #include "widgets/GridCtrl.h"
 
 #include <string>
 
 class CAdoDatabase;
+class CIniFile;
 
-class CSiteListView : public CWnd {
+class CSiteListView : public CScreenWnd {
 public:
     // The section of res/gridpos.ini that keeps the column widths.
     static constexpr char kClassName[] = "CSiteListView";
@@ -49,10 +51,11 @@ private:
     void ToggleChoice(int row);
     void ShowContextMenu(const CPoint& screenPoint);
     void EditSite();
+    void ShowSavedValues(int row, CIniFile& form);
     void QuerySites();
     void VisitSite();
     void ExportAccounts();
-    void SetCategoryCondition();
+    void ResetFilter();
 
     CAdoDatabase* m_database = nullptr;
     CLayoutPanel m_toolbar;

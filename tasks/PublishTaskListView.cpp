@@ -10,7 +10,7 @@
 #include "tasks/PublishLaunch.h"
 #include "tasks/TaskEditDialog.h"
 #include "tasks/TaskIds.h"
-#include "tasks/TaskTime.h"
+#include "tasks/TaskRecord.h"
 #include "toolkit/CategoryNameDialog.h"
 #include "widgets/ButtonPicture.h"
 
@@ -135,6 +135,10 @@ int CPublishTaskListView::CaretKey(HTREEITEM* caret) const {
     if (caret)
         *caret = item;
     return item ? int(m_tree.GetItemData(item)) : 0;
+}
+
+int CPublishTaskListView::RowKey(int row) const {
+    return std::atoi(m_grid.GetItemText(row, 0).c_str());
 }
 
 std::string CPublishTaskListView::CaretPath() const {
@@ -281,7 +285,7 @@ void CPublishTaskListView::EditTask() {
     CTaskEditDialog editor;
     editor.InitModal(this);
     editor.SetDatabase(m_database);
-    editor.SetTaskKey(std::atoi(m_grid.GetItemText(selection.minRow, 0).c_str()));
+    editor.SetTaskKey(RowKey(selection.minRow));
     if (editor.DoModal() == IDCANCEL)
         return;
     RefreshRow(selection.minRow);
@@ -302,33 +306,9 @@ void CPublishTaskListView::CopyTask() {
         AfxMessageBox("请选择一个任务", MB_OK, this);
         return;
     }
-    const std::string sql = "Select * from Nimbrel where keyid=" +
-                            Number(std::atoi(m_grid.GetItemText(focus.row, 0).c_str()));
-    CAdoRecordset source;
-    source.SetConnection(m_database->GetConnection());
-    if (!source.Open(sql)) {
-        AfxMessageBox(source.GetLastError(), MB_OK, this);
+    const int key = InsertCopy(RowKey(focus.row), category);
+    if (key < 0)
         return;
-    }
-    const std::string now = CurrentTaskTime();
-    CSqlInsert insert;
-    insert.SetTableName(m_table);
-    insert.SetText("ClassPath", CaretPath());
-    insert.SetNumber("TaskClass", category);
-    insert.SetNumber("TaskStatus", 0);
-    insert.SetText("CreateTime", now);
-    insert.SetText("LastTime", now);
-    for (const char* text : {"UserName", "Title", "Content", "Comment", "SiteName"})
-        insert.SetText(text, source.GetText(text));
-    insert.SetNumber("TotalCount", source.GetInt("TotalCount"));
-    for (const char* count : {"Progress", "SuccessCount", "ErrorCount"})
-        insert.SetNumber(count, 0);
-    source.Close();
-    const int key = InsertAndGetKey(m_database, insert);
-    if (key < 0) {
-        AfxMessageBox(insert.BuildSql() + "\r\n" + m_database->GetLastError(), MB_OK, this);
-        return;
-    }
     CTaskEditDialog editor;
     editor.InitModal(this);
     editor.SetDatabase(m_database);
@@ -336,6 +316,27 @@ void CPublishTaskListView::CopyTask() {
     editor.DoModal();
     InsertTaskRow(key);
     m_grid.Invalidate();
+}
+
+// Stores a new task in the category with the texts and TotalCount of the
+// source task; its key, or -1 with the failure shown.
+int CPublishTaskListView::InsertCopy(int source, int category) {
+    CAdoRecordset task;
+    task.SetConnection(m_database->GetConnection());
+    if (!task.Open("Select * from Nimbrel where keyid=" + Number(source))) {
+        AfxMessageBox(task.GetLastError(), MB_OK, this);
+        return -1;
+    }
+    CSqlInsert insert;
+    SetNewTaskFields(insert, CaretPath(), category);
+    for (const char* text : {"UserName", "Title", "Content", "Comment", "SiteName"})
+        insert.SetText(text, task.GetText(text));
+    insert.SetNumber("TotalCount", task.GetInt("TotalCount"));
+    task.Close();
+    const int key = InsertAndGetKey(m_database, insert);
+    if (key < 0)
+        AfxMessageBox(insert.BuildSql() + "\r\n" + m_database->GetLastError(), MB_OK, this);
+    return key;
 }
 
 // Deletes the selected tasks from the last row up, with their worker files;
@@ -382,7 +383,7 @@ void CPublishTaskListView::Publish() {
 int CPublishTaskListView::RefreshRow(int row) {
     if (row >= m_grid.GetRowCount())
         return 0;
-    const int key = std::atoi(m_grid.GetItemText(row, 0).c_str());
+    const int key = RowKey(row);
     if (key < 1)
         return 0;
     const std::string sql = "select * from Nimbrel where keyid=" + Number(key);

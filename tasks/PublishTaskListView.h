@@ -16,13 +16,14 @@
 #include "toolkit/DataGrid.h"
 #include "toolkit/LayoutPanel.h"
 #include "toolkit/RowLayout.h"
+#include "toolkit/ScreenWnd.h"
 #include "widgets/GridCtrl.h"
 
 #include <string>
 
 class CAdoDatabase;
 
-class CPublishTaskListView : public CWnd {
+class CPublishTaskListView : public CScreenWnd {
 public:
     // The module hands it out as CDestroyWindowFirst<CPublishTaskListView>.
     CPublishTaskListView();
@@ -61,8 +62,11 @@ private:
     void CopyTask();
     void DeleteTasks();
     void Publish();
+    int InsertCopy(int source, int category);
     int InsertTaskRow(int key);
     int RefreshRow(int row);
+    // The key of a row: the integer value of its column 0.
+    int RowKey(int row) const;
     // The selected category's key (0 for the root or none), and its item.
     int CaretKey(HTREEITEM* caret = nullptr) const;
     std::string CaretPath() const;

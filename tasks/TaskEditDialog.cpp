@@ -7,8 +7,8 @@
 #include "platform/CodePage.h"
 #include "platform/Interaction.h"
 #include "tasks/TaskIds.h"
+#include "tasks/TaskRecord.h"
 #include "tasks/TaskTextFile.h"
-#include "tasks/TaskTime.h"
 #include "widgets/ButtonPicture.h"
 
 #include <cstdio>
@@ -40,6 +40,9 @@ CTaskEditDialog::~CTaskEditDialog() = default;
 bool CTaskEditDialog::OnInitDialog() {
     CLayoutDialog::OnInitDialog();
     LoadTask();
+    // The user types the title first; left to itself the focus would go to
+    // the first button, where Enter imports instead of doing nothing.
+    FocusDlgItem(kTitleEdit);
     return true;
 }
 
@@ -132,16 +135,8 @@ void CTaskEditDialog::Save() {
 // A new row with the bookkeeping values; its key becomes the task key. No
 // other desktop can insert between the row and the learning of its key.
 bool CTaskEditDialog::InsertTask() {
-    const std::string now = CurrentTaskTime();
     CSqlInsert insert;
-    insert.SetTableName(kTable);
-    insert.SetText("ClassPath", m_classPath);
-    insert.SetNumber("TaskClass", m_classKey);
-    insert.SetNumber("TaskStatus", 0);
-    insert.SetText("CreateTime", now);
-    insert.SetText("LastTime", now);
-    for (const char* count : {"TotalCount", "Progress", "SuccessCount", "ErrorCount"})
-        insert.SetNumber(count, 0);
+    SetNewTaskFields(insert, m_classPath, m_classKey);
     const int key = InsertAndGetKey(m_database, insert);
     if (key < 0) {
         AfxMessageBox(m_database ? m_database->GetLastError() : std::string(), MB_OK, this);

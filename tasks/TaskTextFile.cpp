@@ -1,6 +1,9 @@
 #include "tasks/TaskTextFile.h"
 
+#include "platform/CodePage.h"
 #include "settings/IniFile.h"
+
+#include <utility>
 
 namespace {
 constexpr const char* kSection = ".";
@@ -21,11 +24,13 @@ bool ReadTaskTextFile(const std::string& path, TaskText& task) {
     CIniFile file;
     if (file.Load(path) != EIniLoad::Loaded)
         return false;
-    std::string title = file.GetString(kSection, "Title");
-    if (title.empty())
+    TaskText read{file.GetString(kSection, "Title"), file.GetString(kSection, "Text"),
+                  file.GetString(kSection, "Comment")};
+    if (read.title.empty())
         return false;
-    task.title = std::move(title);
-    task.text = file.GetString(kSection, "Text");
-    task.comment = file.GetString(kSection, "Comment");
+    for (const std::string* text : {&read.title, &read.text, &read.comment})
+        if (!IsGbkText(*text))
+            return false;
+    task = std::move(read);
     return true;
 }

@@ -25,6 +25,7 @@ extern const char kTaskTextExtension[];
 // Replaces the file; false when it cannot be written.
 bool WriteTaskTextFile(const std::string& path, const TaskText& task);
 // False when the file gives no title (missing, unreadable, no "." section,
-// no or an empty Title); task is then unchanged. A missing Text or Comment
-// reads as empty.
+// no or an empty Title) or holds a text that is not GBK (a form would show
+// and save its stray bytes as "?"); task is then unchanged. A missing Text
+// or Comment reads as empty.
 bool ReadTaskTextFile(const std::string& path, TaskText& task);

@@ -52,9 +52,9 @@ public:
         m_ends.reserve(size_t(kRows) * size_t(columns));
     }
 
-    void Add(const char* text) {
-        if (text)
-            m_bytes.append(text);
+    void Add(const char* text, std::size_t length) {
+        if (length)
+            m_bytes.append(text, length);
         m_ends.push_back(m_bytes.size());
     }
 
@@ -198,8 +198,11 @@ bool CDataGrid::AppendPage(CAdoRecordset& records) {
     CRowBatch batch(*m_grid, records.GetFieldCount());
     for (long long position = 0; !records.IsEOF() && position < end; ++position) {
         if (position >= start) {
-            for (int col = 0; col < records.GetFieldCount(); ++col)
-                batch.Add(records.GetFieldValue(col)); // NULL gives an empty cell
+            for (int col = 0; col < records.GetFieldCount(); ++col) {
+                std::size_t length; // 0 for NULL: an empty cell
+                const char* text = records.GetFieldValue(col, &length);
+                batch.Add(text, length);
+            }
             batch.EndRow();
         }
         records.MoveNext();

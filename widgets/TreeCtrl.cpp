@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
@@ -63,6 +64,17 @@ public:
     ~TreeWidget() override {
         blockSignals(true);
         DeleteDetached(invisibleRootItem()->takeChildren());
+    }
+
+protected:
+    // A click beside the items only takes the focus. Qt's view would clear
+    // the selection and leave the caret item unmarked, while the owner's
+    // commands still act on it.
+    void mousePressEvent(QMouseEvent* event) override {
+        if (indexAt(event->position().toPoint()).isValid())
+            QTreeWidget::mousePressEvent(event);
+        else
+            setFocus(Qt::MouseFocusReason);
     }
 };
 

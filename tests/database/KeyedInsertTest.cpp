@@ -85,6 +85,19 @@ TEST_P(KeyedInsertTest, KeysComeWithTheirRowsAndEndAtTheLargestKey) {
     EXPECT_EQ(CountRows(m_db, "Wide"), 1);
 }
 
+// Rows stored with keys of their own (tasks or sites moved in from another
+// database) leave PostgreSQL's key sequence behind them: the next row still
+// gets a key above them, and the key learned is that row's.
+TEST_P(KeyedInsertTest, RowsStoredWithTheirOwnKeysDoNotMisleadTheNextKey) {
+    ExecuteOrFail(m_db, "insert into Nimbrel(KeyId,Title) values (5,'moved'),(9,'moved')");
+    CSqlInsert task;
+    task.SetTableName("Nimbrel");
+    task.SetText("Title", "new");
+    EXPECT_EQ(InsertAndGetKey(&m_db, task), 10);
+    EXPECT_EQ(ReadRows(m_db, "select KeyId from Nimbrel where Title='new'"),
+              (std::vector<Row>{{"10"}}));
+}
+
 // Two programs add tasks and categories at the same time: each learns the
 // keys of its own rows, so every row holds the texts of the program and
 // the step that added it, and no category insert meets a taken key.

@@ -41,7 +41,14 @@ TEST_P(RecordsetTest, ValuesAsTextByNameInAnyCaseOrByPosition) {
     EXPECT_EQ(rs.GetText("Made"), "");
     EXPECT_EQ(rs.GetLastError(), "") << "NULL is a value, not an error";
     ASSERT_EQ(rs.GetFieldCount(), 6);
-    EXPECT_STREQ(rs.GetFieldValue(5), " ");
+    // Lengths in GBK bytes, as the grid takes them without counting.
+    const std::pair<const char*, size_t> byPosition[] = {{"42", 2},  {"中文", 4},  {"-7", 2},
+                                                         {"2.5", 3}, {nullptr, 0}, {" ", 1}};
+    for (int i = 0; i < 6; ++i) {
+        size_t length = 99;
+        EXPECT_STREQ(rs.GetFieldValue(i, &length), byPosition[i].first) << i;
+        EXPECT_EQ(length, byPosition[i].second) << i;
+    }
     EXPECT_EQ(rs.GetFieldValue(6), nullptr);
     const bool textFields[] = {false, true, false, false, false};
     for (int i = 0; i < 5; ++i)

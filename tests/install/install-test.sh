@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The installation as a user gets it: `cmake --install` into a temporary
-# prefix, run from there and after a move, and the launcher's per-user folder.
-#   install-test.sh BUILD_DIR SOURCE_DIR VERSION moved|launcher
-# No display: every program runs with DISPLAY unset.
+# prefix, run from there and after a move, the installed module on the host's
+# whole road, and the launcher's per-user folder.
+#   install-test.sh BUILD_DIR SOURCE_DIR VERSION moved|module|launcher MODULE_TESTS
+# MODULE_TESTS is the built module_tests program. No display: every program
+# runs with DISPLAY unset.
 # "check && check || fail" is meant: fail when either check does not hold.
 # shellcheck disable=SC2015
 set -euo pipefail
-build=$1 source=$2 version=$3 case=$4
+build=$1 source=$2 version=$3 case=$4 module_tests=$5
 
 work=$(mktemp -d /tmp/nimbrel-install-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -82,6 +84,17 @@ test_moved() {
   "$host/nimbrel-host" --screenshot "$work/shots" || fail "the moved host did not render its screens"
   check_screenshots "$host" "$work/shots"
   [ -s "$host/data/nimbrel.db" ] || fail "the moved host did not make its database in its own folder"
+}
+
+# The module of a moved installation, loaded by its file name, through every
+# screen's life as a host leads it: the module tests, run on it instead of on
+# the build's module. The program's own libraries (window model, database)
+# are the build's, which the installed module then shares.
+test_module() {
+  install_into "$work/prefix"
+  mv "$work/prefix" "$work/moved"
+  NIMBREL_MODULE_DIR=$work/moved/lib/nimbrel QT_QPA_PLATFORM=offscreen "$module_tests" ||
+    fail "the installed module's screens"
 }
 
 # The launcher makes a per-user folder once, keeps it the user's, and takes

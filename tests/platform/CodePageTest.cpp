@@ -1,7 +1,9 @@
 #include "platform/CodePage.h"
 
 #include <QString>
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <iterator>
 
 TEST(CodePage, ChineseRoundTripsThroughUtf16) {
     const std::string gbk = "单位名称 ABC 贸易商";
@@ -58,6 +60,48 @@ TEST(CodePage, InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(FromGbk(std::string("\xB5")), QStringLiteral("\uFFFD")); // lead byte at the end
     EXPECT_EQ(FromGbk(std::string("x\0y", 3)).size(), 3);
     EXPECT_EQ(ToGbk(QStringLiteral("\U0001F600")), "?"); // no GBK form
+}
+
+// Values read from SQLite go from UTF-8 straight to GBK: every mix of what
+// texts are made of (ASCII runs of every length around the characters, which
+// the conversion takes a word at a time) must give what the way through Qt
+// gives, and never write beyond the room of the UTF-8 text's size.
+TEST(CodePage, Utf8ToGbkGivesWhatTheWayThroughQtGives) {
+    using namespace std::string_view_literals;
+    const std::string_view pieces[] = {"a", // ASCII runs of several lengths
+                                       "abc",
+                                       "abcdefghijklm",
+                                       u8"中", // three bytes, two in GBK
+                                       u8"网",
+                                       u8"·",          // two bytes, two in GBK
+                                       u8"€",          // three bytes, one in GBK
+                                       u8"\uFEFF",     // byte order mark: dropped at the start only
+                                       u8"\uE000",     // private use: the user-defined code AAA1
+                                       u8"\U0001F600", // beyond the BMP: "?"
+                                       "\xED\xA0\x80", // a surrogate
+                                       "\xE0\x82\xB7", // overlong
+                                       "\xE4\xB8",     // cut short
+                                       "\xFF",         // stray bytes
+                                       "\x80",
+                                       "\0"sv}; // NUL
+    std::uint32_t seed = 1;
+    auto next = [&seed](std::uint32_t bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % bound;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        std::string utf8;
+        for (std::uint32_t count = next(10); count > 0; --count)
+            utf8 += pieces[next(std::size(pieces))];
+        const std::string expected = ToGbk(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+        std::string room(utf8.size() + 8, '#');
+        const size_t size = size_t(WriteGbkFromUtf8(room.data(), utf8) - room.data());
+        ASSERT_EQ(room.substr(0, size), expected) << testing::PrintToString(utf8);
+        ASSERT_EQ(room.substr(utf8.size()), "########") << testing::PrintToString(utf8);
+        std::string appended = "x";
+        AppendGbkFromUtf8(appended, utf8);
+        ASSERT_EQ(appended, "x" + expected);
+    }
 }
 
 TEST(CodePage, CharacterCountCountsDoubleByteCharactersOnce) {

@@ -4,7 +4,9 @@
 #include "tests/support/TestSupport.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWidget>
@@ -124,6 +126,45 @@ TEST(Wnd, SizeChangesReachOnSize) {
     ASSERT_FALSE(wnd.sizes.empty());
     EXPECT_EQ(wnd.sizes.back(), std::make_pair(640, 480));
     EXPECT_EQ(wnd.GetClientRect().Width(), 640);
+}
+
+namespace {
+using Sides = std::vector<int>;
+Sides SidesOf(const CRect& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+} // namespace
+
+// The edge a creator asks for lies within the window's rectangle and around
+// its client area, where the object's controls and child windows live.
+TEST(Wnd, BorderAndClientEdgeSurroundTheClientArea) {
+    g_log.clear();
+    QWidget host;
+    host.resize(400, 300);
+    LoggingWnd wnd("w"), child("child");
+    ASSERT_TRUE(wnd.Create(&host, CRect{10, 20, 210, 120}, 7, WS_BORDER, WS_EX_CLIENTEDGE));
+    EXPECT_EQ(SidesOf(wnd.GetWindowRect()), (Sides{10, 20, 210, 120}));
+    EXPECT_EQ(SidesOf(wnd.GetClientRect()), (Sides{0, 0, 194, 94}));
+    ASSERT_TRUE(child.Create(&wnd, CRect{20, 20, 70, 60}, 6010, WS_BORDER));
+    EXPECT_EQ(SidesOf(child.GetClientRect()), (Sides{0, 0, 48, 38}));
+    EXPECT_EQ(wnd.GetDlgItem(6010), child.Widget());
+    EXPECT_EQ(child.GetParent(), &wnd);
+    EXPECT_EQ(child.GetDlgCtrlID(), 6010);
+
+    host.show();
+    wnd.MoveWindow(CRect{0, 0, 300, 200});
+    ProcessEvents();
+    EXPECT_EQ(wnd.sizes.back(), std::make_pair(294, 194));
+    const QImage shown = host.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(0, 0), host.palette().color(QPalette::WindowText)) << "the border";
+    EXPECT_EQ(shown.pixelColor(3, 3), shown.pixelColor(4, 4)) << "the client area begins at 3";
+    EXPECT_NE(shown.pixelColor(2, 2), shown.pixelColor(3, 3)) << "the sunken edge ends at 2";
+    EXPECT_EQ(shown.pixelColor(23, 23), shown.pixelColor(0, 0)) << "the child's border";
+
+    wnd.DestroyWindow();
+    EXPECT_TRUE(host.findChildren<QWidget*>().isEmpty()) << "the edges go with the windows";
+    EXPECT_EQ(g_log,
+              (std::vector<std::string>{"w.create", "child.create", "w.destroy", "child.destroy"}));
 }
 
 TEST(Wnd, UnhandledCommandsAndNotificationsGoOnToTheParent) {

@@ -78,6 +78,19 @@ TEST_P(SiteEditTest, NewSiteIsInsertedThenUpdatedAndAFailedSaveKeepsTheDialogOpe
     EXPECT_EQ(Value("UserName", 6) + Value("UserPass", 6) + Value("Comment", 6), "newpassremark");
 }
 
+TEST_P(SiteEditTest, KeyBeyond32BitsSavesItsOwnSiteAndNoOther) {
+    if (GetParam() == Engine::PostgreSQL)
+        return; // the server's keys stop at 2147483647; SQLite's go on to 64 bits
+    ExecuteOrFail(m_db, "insert into SiteData (KeyId,Name,UserName,ClassPath) values "
+                        "(2147483647,'max','keep','/信息网/'),(4294967297,'big','b','/信息网/')");
+    Run("4294967297", [](CSiteEditDialog& d) {
+        EXPECT_EQ(GetControlText(Field(d, "Name")), "big");
+        SetControlText(Field(d, "UserName"), "new");
+        d.SendCommand(IDOK);
+    });
+    EXPECT_EQ(Value("UserName", 4294967297) + "," + Value("UserName", 2147483647), "new,keep");
+}
+
 TEST_P(SiteEditTest, UnreadableKeyIsReportedWithTheSelect) {
     m_seam.ExpectBox(IDOK);
     Run("abc", [](CSiteEditDialog& d) {

@@ -32,7 +32,7 @@ protected:
     }
 
     const TempHostFolder& Host() const { return m_test.HostFolder(); }
-    std::string Value(const std::string& column, int key) {
+    std::string Value(const std::string& column, long long key) {
         std::vector<Row> rows = ReadRows(
             m_db, "select " + column + " from SiteData where KeyId=" + std::to_string(key));
         return rows.size() == 1 && rows[0][0] ? *rows[0][0] : "NULL";

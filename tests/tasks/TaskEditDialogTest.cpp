@@ -2,19 +2,12 @@
 // engines, driven through the scripted seam as the task list drives it.
 #include "tasks/TaskEditDialog.h"
 
-#include "platform/Controls.h"
 #include "tasks/TaskIds.h"
-#include "tests/database/support/TestDatabase.h"
-#include "tests/support/ScriptedInteraction.h"
-
-#include <QPushButton>
-#include <QWidget>
+#include "tests/tasks/TaskTestSupport.h"
 
 using namespace tasks::editor;
 
 namespace {
-
-using Rows = std::vector<Row>;
 
 class TaskEditDialogTest : public SchemaDatabaseTest {
 protected:
@@ -36,14 +29,11 @@ protected:
     static void Type(CDialog& d, int id, const std::string& text) { d.SetDlgItemText(id, text); }
     // The buttons lie in the dialog's button strip.
     static void Click(CDialog& d, int id) {
-        for (QPushButton* button : d.Widget()->findChildren<QPushButton*>())
-            if (ControlId(button) == id)
-                return button->click();
-        ADD_FAILURE() << "no button " << id;
+        QPushButton* button = FindButton(d.Widget(), id);
+        ASSERT_NE(button, nullptr) << id;
+        button->click();
     }
-    std::string LastBox() const {
-        return m_seam.Boxes().empty() ? std::string() : m_seam.Boxes().back().text;
-    }
+    std::string LastBox() const { return ::LastBox(m_seam); }
     Rows Tasks() {
         return ReadRows(m_db, "select KeyId,Title,Content,Comment,UserName,Produce,Model,UnitName,"
                               "Quantity,Price,TaskClass,ClassPath,TaskStatus,TotalCount,Progress "
@@ -52,13 +42,6 @@ protected:
 
     ScriptedInteraction m_seam;
 };
-
-Row Texts(std::initializer_list<const char*> values) {
-    Row row;
-    for (const char* value : values)
-        row.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-    return row;
-}
 
 } // namespace
 
@@ -70,6 +53,8 @@ TEST_P(TaskEditDialogTest, NewTaskIsInsertedOnceThenUpdatedAndPublishedAndEdited
         EXPECT_EQ(d.GetWindowRect().Height(), CTaskEditDialog::kHeight);
         // The body takes the height the other rows leave.
         EXPECT_GT(d.GetDlgItem(kContentEdit)->height(), 250);
+        // Typing goes to the title, and Enter there does not run a button.
+        EXPECT_EQ(d.Widget()->focusWidget(), d.GetDlgItem(kTitleEdit));
         Type(d, kTitleEdit, "供应'车床");
         Type(d, kContentEdit, "ab中");
         EXPECT_EQ(d.GetDlgItemText(kCounterLabel), "字数:3");
@@ -206,17 +191,19 @@ TEST_P(TaskEditDialogTest, ExportedTextsImportByteForByteAndTheDatabaseWaitsForA
 
     folder.Write("upper.txt", "[.]\r\nTITLE=大写\r\n");
     folder.Write("no-title.txt", "\r\n[.]\r\nText=正文\r\n[other]\r\nTitle=别处\r\n");
+    // 0xFF starts no GBK character: the form would show and save it as "?".
+    folder.Write("not-gbk.txt", "[.]\r\nTitle=标题\r\nText=ab\xFF\r\n");
     CTaskEditDialog import;
     Edit(import, -1, [&](CDialog& d) {
         Type(d, kTitleEdit, "旧");
-        m_seam.ExpectFile(folder.Path("no-title.txt"));
-        m_seam.ExpectBox(IDOK);
-        Click(d, kImportButton);
-        EXPECT_EQ(LastBox(), "数据文件格式无效");
-        m_seam.ExpectFile(folder.Path("missing.txt"));
-        m_seam.ExpectBox(IDOK);
-        Click(d, kImportButton);
+        for (const char* refused : {"no-title.txt", "missing.txt", "not-gbk.txt"}) {
+            m_seam.ExpectFile(folder.Path(refused));
+            m_seam.ExpectBox(IDOK);
+            Click(d, kImportButton);
+            EXPECT_EQ(LastBox(), "数据文件格式无效") << refused;
+        }
         EXPECT_EQ(d.GetDlgItemText(kTitleEdit), "旧") << "the form is unchanged";
+        EXPECT_EQ(d.GetDlgItemText(kContentEdit), "");
 
         m_seam.ExpectFile(exported);
         Click(d, kImportButton);

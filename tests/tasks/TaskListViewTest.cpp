@@ -6,39 +6,24 @@
 #include "database/AdoDatabase.h"
 #include "module/ModuleApi.h"
 #include "platform/CodePage.h"
-#include "platform/Controls.h"
 #include "platform/Dialog.h"
 #include "platform/HostFolder.h"
 #include "tasks/TaskIds.h"
-#include "tests/database/support/TestDatabase.h"
-#include "tests/support/ScriptedInteraction.h"
+#include "tests/tasks/TaskTestSupport.h"
 #include "toolkit/CategoryNameDialog.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLibrary>
-#include <QPushButton>
 #include <QThread>
-#include <QWidget>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace tasks;
 
 namespace {
 
-using Rows = std::vector<Row>;
 using Lines = std::vector<std::string>;
-
-Row Texts(std::initializer_list<const char*> values) {
-    Row row;
-    for (const char* value : values)
-        row.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-    return row;
-}
 
 unsigned FileMode(const std::string& path) {
     struct stat status {};
@@ -79,12 +64,7 @@ protected:
             keys.push_back(Grid().GetItemText(row, 0));
         return keys;
     }
-    QPushButton* Button(int id) {
-        for (QPushButton* button : m_view.Widget()->findChildren<QPushButton*>())
-            if (ControlId(button) == id)
-                return button;
-        return nullptr;
-    }
+    QPushButton* Button(int id) { return FindButton(m_view.Widget(), id); }
     void Click(int id) {
         ASSERT_NE(Button(id), nullptr) << id;
         Button(id)->click();
@@ -98,9 +78,7 @@ protected:
         ADD_FAILURE() << "no category " << name;
         return nullptr;
     }
-    std::string LastBox() const {
-        return m_seam.Boxes().empty() ? std::string() : m_seam.Boxes().back().text;
-    }
+    std::string LastBox() const { return ::LastBox(m_seam); }
     void AddSites(const std::string& values) {
         ExecuteOrFail(m_db,
                       "insert into SiteData (KeyId,Name,IsSelected,AutoPublish) values " + values);
@@ -121,17 +99,15 @@ void InstallWorker(const TempHostFolder& host) {
         ASSERT_TRUE(QFile::link(app.filePath(library), folder + library));
 }
 
-// Waits until the worker's run of the task is over: its lock file exists and
-// is no longer held.
-void WaitForWorker(const TempHostFolder& host, const std::string& key) {
-    const std::string lock = host.Path("data/nimbrel" + key + ".lock");
+// Waits until the worker's run of the task is over: its last write sets
+// FDStatus (1 or 2). The lock file cannot tell: probing it between the
+// worker's creating and locking it would find it free, or take it from the
+// worker, which would then end without working.
+void WaitForWorker(CAdoDatabase& db, const TempHostFolder& host, const std::string& key) {
     QDeadlineTimer deadline(60000);
     while (!deadline.hasExpired()) {
-        const int fd = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
-        const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        if (free)
+        const Rows status = ReadRows(db, "select FDStatus from Nimbrel where KeyId=" + key);
+        if (status.size() == 1 && status[0][0].value_or("0") != "0")
             return;
         QThread::msleep(20);
     }
@@ -179,7 +155,7 @@ TEST_P(TaskListTest, NewTaskIsPublishedByTheWorkerAndARefreshShowsItsCounts) {
     EXPECT_EQ(m_seam.Launches()[0].parameters, "task=Nimbrel&Keyid=3");
     EXPECT_GT(m_seam.WaitCursorShown(), 0);
 
-    WaitForWorker(Host(), "3");
+    WaitForWorker(m_db, Host(), "3");
     Select(Tree().GetRootClassItem());
     Select(Category("A"));
     EXPECT_EQ(Keys(), (Lines{"3", "2", "1"}));
@@ -307,6 +283,29 @@ TEST_P(TaskListTest, DeletingSkipsUnselectedRowsRemovesFilesAndAsksAfterAFailure
     EXPECT_EQ(Keys(), (Lines{"5", "1"}));
     EXPECT_TRUE(Host().Exists("data/nimbrel5.log")) << "row 1 was not reached";
     EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{Texts({"3"})});
+}
+
+TEST_P(TaskListTest, CommandsAskForWhatTheyWorkOnAndAnUnsavedNewTaskAddsNoRow) {
+    Open();
+    // The root is no category to add or copy a task into; nothing is selected.
+    Select(Tree().GetRootClassItem());
+    for (int i = 0; i < 3; ++i)
+        m_seam.ExpectBox(IDOK);
+    for (int command : {list::kAddTask, list::kCopyTask, list::kEditTask})
+        m_view.SendCommand(command);
+    ASSERT_EQ(m_seam.Boxes().size(), 3u);
+    EXPECT_EQ(m_seam.Boxes()[0].text, "请选择任务分类!");
+    EXPECT_EQ(m_seam.Boxes()[1].text, "请选择任务!");
+    EXPECT_EQ(m_seam.Boxes()[2].text, "请选择要编辑的任务!");
+
+    Select(Category("A"));
+    m_seam.ExpectDialog([](CDialog& editor) {
+        editor.SetDlgItemText(editor::kTitleEdit, "不存");
+        editor.SendCommand(IDCANCEL);
+    });
+    m_view.SendCommand(list::kAddTask);
+    EXPECT_EQ(Keys(), (Lines{"2", "1"}));
+    EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{Texts({"2"})});
 }
 
 TEST_P(TaskListTest, CopyLandsInTheSelectedCategoryAndACategoryShowsItsNewest200) {

@@ -47,8 +47,10 @@ protected:
 
     void Click(const QString& text) {
         QTreeWidget* view = tree.Tree();
-        QPoint at =
-            view->visualItemRect(view->findItems(text, Qt::MatchRecursive).value(0)).center();
+        ClickAt(view->visualItemRect(view->findItems(text, Qt::MatchRecursive).value(0)).center());
+    }
+    void ClickAt(QPoint at) {
+        QTreeWidget* view = tree.Tree();
         for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
             QMouseEvent event(type, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
                               Qt::LeftButton, Qt::NoModifier);
@@ -119,6 +121,9 @@ TEST_F(TreeCtrlTest, EveryCaretChangeReachesTheOwnerOnce) {
     ASSERT_TRUE(tree.SelectItem(c)); // no change, no word
     Click(QStringLiteral("B"));
     EXPECT_EQ(tree.GetSelectedItem(), b);
+    // A click below the items leaves the caret item shown as selected.
+    ClickAt(QPoint(20, 250));
+    EXPECT_TRUE(tree.Tree()->currentItem()->isSelected());
     Key(tree.Tree(), Qt::Key_Up);
     EXPECT_EQ(owner.carets, (std::vector<std::string>{"C", "B", "C"}));
 
