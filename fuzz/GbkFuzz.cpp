@@ -1,6 +1,7 @@
-// The code page: GBK -> UTF-16 -> GBK gives back every character that GBK
-// (with the code page's user-defined areas, where they are mapped) knows, and
-// UTF-16 -> GBK -> UTF-16 every character that has a GBK form.
+// The code page: GBK -> UTF-16 -> GBK gives back every character, and every
+// double-byte code is one (those GBK leaves without a character go through
+// the private use area); UTF-16 -> GBK -> UTF-16 gives back every character
+// that has a GBK form.
 //
 // The input is read both ways: as GBK bytes, and as UTF-16 units (pairs of
 // bytes, low byte first).
@@ -30,7 +31,8 @@ std::string_view NextCharacter(std::string_view text, std::size_t i) {
 }
 
 // GBK -> UTF-16 -> GBK: each character that decodes to one other than the
-// replacement comes back as the same bytes; each one that does not becomes "?".
+// replacement comes back as the same bytes, as every double-byte code does;
+// each byte that is no character becomes "?".
 void CheckGbkRoundTrip(std::string_view gbk) {
     const QString unicode = FromGbk(gbk);
     FUZZ_CHECK(GbkCharCount(gbk) == unicode.size());
@@ -41,6 +43,7 @@ void CheckGbkRoundTrip(std::string_view gbk) {
         const QString decoded = FromGbk(character);
         FUZZ_CHECK(decoded.size() == 1 && decoded[0] == unicode[qsizetype(characters)]);
         const bool known = decoded[0] != QChar(kReplacement);
+        FUZZ_CHECK(known || character.size() == 1);
         expected += known ? std::string(character) : std::string("?");
         i += character.size();
     }

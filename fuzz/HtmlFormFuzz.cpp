@@ -153,31 +153,26 @@ public:
         } else if (tag == "font") {
             Attr(pos, "color");
         } else if (tag == "span") {
-            const int id = NextId();
-            Set(id, "ControlId", std::to_string(id));
+            const int id = NewRecord();
             if (const std::string name = Attr(pos, "name"); !name.empty())
                 Set(id, "Name", name);
             Inner(pos);
         } else if (tag == "img") {
             Attr(pos, "src");
             Attr(pos, "fixed");
-            const int id = NextId();
-            Set(id, "ControlId", std::to_string(id));
-            Set(id, "ControlType", "Label");
+            Set(NewRecord(), "ControlType", "Label");
         } else if (tag == "input") {
             AddInput(pos);
         } else if (tag == "textarea") {
-            const int id = NextId();
+            const int id = NewRecord();
             Attr(pos, "fixed");
             Attr(pos, "rows");
-            Set(id, "ControlId", std::to_string(id));
             Set(id, "Name", Attr(pos, "name"));
             Inner(pos);
             Field(id, pos);
         } else if (tag == "select") {
-            const int id = NextId();
+            const int id = NewRecord();
             Set(id, "ControlType", "ComboBox");
-            Set(id, "ControlId", std::to_string(id));
             Set(id, "Name", Attr(pos, "name"));
             FUZZ_CHECK(m_scanner.Options(pos) == m_plain.Options(pos));
             Attr(pos, "fixed");
@@ -217,9 +212,8 @@ private:
         const std::string value = Attr(pos, "value");
         Attr(pos, "size");
         Attr(pos, "fixed");
-        const int id = NextId();
+        const int id = NewRecord();
         Set(id, "ControlType", "Edit");
-        Set(id, "ControlId", std::to_string(id));
         Set(id, "Name", Attr(pos, "name"));
         Set(id, "Value", value);
         Field(id, pos);
@@ -244,7 +238,12 @@ private:
 
     void Inner(std::size_t pos) { FUZZ_CHECK(m_scanner.InnerText(pos) == m_plain.InnerText(pos)); }
 
-    int NextId() { return ++m_lastId; }
+    // The next control id, with its record.
+    int NewRecord() {
+        const int id = ++m_lastId;
+        Set(id, "ControlId", std::to_string(id));
+        return id;
+    }
 
     void Set(int id, const std::string& key, const std::string& value) {
         m_document.SetString(std::to_string(id), key, value);
