@@ -1,6 +1,7 @@
 #include "host/HostWindow.h"
 
 #include "host/ScreenPage.h"
+#include "host/UnattendedInteraction.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -51,6 +52,7 @@ void HostWindow::closeEvent(QCloseEvent* event) {
 bool RenderScreenshots(ModuleLibrary& module, const HostParameters& parameters,
                        const QString& folder) {
     QDir().mkpath(folder);
+    UnattendedInteraction unattended;
     bool allWritten = true;
     for (const HostScreen& screen : HostScreens()) {
         ScreenExport factory = module.Resolve(screen.exportName);

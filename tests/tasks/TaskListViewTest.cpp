@@ -4,7 +4,6 @@
 #include "tasks/PublishTaskListView.h"
 
 #include "database/AdoDatabase.h"
-#include "module/ModuleApi.h"
 #include "platform/CodePage.h"
 #include "platform/Dialog.h"
 #include "platform/HostFolder.h"
@@ -15,7 +14,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLibrary>
 #include <QThread>
 #include <sys/stat.h>
 
@@ -361,23 +359,6 @@ TEST_P(TaskListTest, PublishingNeedsAFocusAndAWritableTaskFileAndStartsWithoutSi
     EXPECT_TRUE(Contains(LastBox(), Host().Path("data/nimbrel2.tsk"))) << Utf8(LastBox());
     EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=2"), Rows{Texts({"4"})});
     EXPECT_EQ(m_seam.Launches().size(), 1u);
-}
-
-TEST_P(TaskListTest, TheModulesExportGivesAScreenOnTheHostsDatabase) {
-    QLibrary module(QStringLiteral(NIMBREL_APP_DIR "/libNimbrel.so"));
-    ASSERT_TRUE(module.load()) << module.errorString().toStdString();
-    auto listPublishTask = reinterpret_cast<ScreenExport>(module.resolve("listPublishTask"));
-    ASSERT_NE(listPublishTask, nullptr);
-    HostParameters parameters{"/host/tasks?a=1&b=2", &m_db};
-    CWnd* screen = listPublishTask(&parameters);
-    ASSERT_NE(screen, nullptr);
-    EXPECT_FALSE(screen->IsWindow());
-    ASSERT_TRUE(screen->Create(&m_host, CRect{0, 0, 800, 600}, 1));
-    auto* grid = CWnd::FromWidget(screen->GetDlgItem(list::kTaskGrid));
-    ASSERT_NE(grid, nullptr);
-    EXPECT_EQ(static_cast<CGridCtrl*>(grid)->GetRowCount(), 3) << "the header and tasks 2 and 1";
-    screen->DestroyWindow();
-    delete screen;
 }
 
 NIMBREL_ON_BOTH_ENGINES(TaskListTest);
