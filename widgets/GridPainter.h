@@ -9,6 +9,7 @@
 
 class CGridData;
 class CGridGeometry;
+class QColor;
 class QPainter;
 
 class CGridPainter {
@@ -16,13 +17,14 @@ public:
     CGridPainter(const CGridData& data, const CGridGeometry& geometry, QPoint scroll,
                  const QPalette& palette, bool focused);
 
-    void Paint(QPainter& painter, const QRect& view, const QRect& dirty) const;
+    void Paint(QPainter& painter, const QRect& view, const QRect& dirty);
 
 private:
     QRect CellRect(int row, int col) const;
     void PaintBlock(QPainter& painter, const QRect& area, int firstRow, int lastRow, int firstCol,
-                    int lastCol) const;
-    void PaintCell(QPainter& painter, int row, int col, const QRect& rect) const;
+                    int lastCol);
+    void PaintCell(QPainter& painter, int row, int col, const QRect& rect);
+    void DrawLine(QPainter& painter, QPoint from, QPoint to, const QColor& color);
     void PaintSortMark(QPainter& painter, QRect& rect) const;
     void PaintFocus(QPainter& painter) const;
 
@@ -31,4 +33,5 @@ private:
     QPoint m_scroll;
     const QPalette& m_palette;
     QPalette::ColorGroup m_group;
+    bool m_pixelGrid = false; // a logical pixel is a device pixel
 };
