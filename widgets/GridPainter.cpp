@@ -3,6 +3,7 @@
 #include "platform/SysColor.h"
 #include "widgets/GridData.h"
 #include "widgets/GridGeometry.h"
+#include "widgets/GridTextCache.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -16,9 +17,9 @@ const QColor kGridLineColor(192, 192, 192);
 } // namespace
 
 CGridPainter::CGridPainter(const CGridData& data, const CGridGeometry& geometry, QPoint scroll,
-                           const QPalette& palette, bool focused)
+                           const QPalette& palette, bool focused, CGridTextCache& texts)
     : m_data(data), m_geometry(geometry), m_scroll(scroll), m_palette(palette),
-      m_group(focused ? QPalette::Active : QPalette::Inactive) {}
+      m_group(focused ? QPalette::Active : QPalette::Inactive), m_texts(texts) {}
 
 QRect CGridPainter::CellRect(int row, int col) const {
     return QRect(m_geometry.ViewX(col, m_scroll.x()), m_geometry.ViewY(row, m_scroll.y()),
@@ -28,6 +29,7 @@ QRect CGridPainter::CellRect(int row, int col) const {
 void CGridPainter::Paint(QPainter& painter, const QRect& view, const QRect& dirty) {
     const CGridModel& model = m_data.Model();
     m_pixelGrid = painter.deviceTransform().type() <= QTransform::TxTranslate;
+    m_texts.Begin(painter);
     painter.fillRect(dirty, ToQColor(m_data.Look().background));
 
     const int fixedHeight = std::min(m_geometry.FixedHeight(), view.height());
@@ -112,16 +114,11 @@ void CGridPainter::PaintCell(QPainter& painter, int row, int col, const QRect& r
     if (row == model.FixedRowCount() - 1 && col == m_data.SortColumn())
         PaintSortMark(painter, inner);
 
-    const QString text = model.data(model.index(row, col)).toString();
-    if (text.isEmpty() || inner.width() <= 0)
+    const std::string_view text = model.Text(row, col);
+    if (text.empty() || inner.width() <= 0)
         return;
     painter.setPen(fore);
-    if (text.contains(QLatin1Char('\n'))) {
-        painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, text);
-    } else {
-        const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, inner.width());
-        painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
-    }
+    m_texts.Draw(painter, inner, text, col);
 }
 
 // A horizontal or vertical grid line, both ends included. Where a logical

@@ -208,7 +208,7 @@ void CGridView::paintEvent(QPaintEvent* event) {
     const CGridGeometry& geometry = Geometry();
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
     QPainter painter(viewport());
-    CGridPainter(m_data, geometry, scroll, palette(), hasFocus())
+    CGridPainter(m_data, geometry, scroll, palette(), hasFocus(), m_texts)
         .Paint(painter, viewport()->rect(), event->rect());
 }
 
