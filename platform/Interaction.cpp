@@ -204,6 +204,10 @@ bool IsBareHost(QStringView text) {
 // took minutes over a long text that nearly passed.
 std::string NormalizeWebAddress(const std::string& address) {
     const QString text = FromGbk(address).trimmed();
+    // Bytes that are not GBK would go out as "?", which starts a query: the
+    // address opened would not be the one checked here.
+    if (text.contains(QChar(QChar::ReplacementCharacter)))
+        return std::string();
     for (QLatin1StringView scheme : {QLatin1StringView("http://"), QLatin1StringView("https://")})
         if (text.startsWith(scheme, Qt::CaseInsensitive))
             return IsAfterScheme(QStringView(text).mid(scheme.size())) ? ToGbk(text)

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the host need.
-# Does nothing (and needs no network) when everything is already there.
+# Installs the Debian packages the build, the tests and the host need, and
+# those of the groups named as arguments:
+#   fuzz  clang with libFuzzer and its sanitizer runtimes, and llvm-symbolizer
+#         for readable traces (make fuzz)
+# The sanitizer build (make test-sanitize) needs nothing more: GCC's runtimes
+# come with g++. Does nothing (and needs no network) when everything is there.
 set -euo pipefail
 
 packages=(
@@ -11,6 +15,12 @@ packages=(
   postgresql
   fonts-noto-cjk
 )
+for group in "$@"; do
+  case $group in
+    fuzz) packages+=(clang libclang-rt-14-dev llvm) ;;
+    *) echo "install-deps: unknown group $group" >&2; exit 1 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
 #include "platform/CodePage.h"
+#include "sites/CsvField.h"
 
 #include <cctype>
 #include <cstdio>
@@ -76,17 +77,6 @@ std::vector<std::string> HeaderNames(CAdoRecordset& records, const std::string& 
     return names;
 }
 
-void AppendQuoted(std::string& line, const char* text) {
-    line += '"';
-    // A GBK trail byte is never a double quote (0x22), so bytes can be scanned.
-    for (const char* c = text ? text : ""; *c; ++c) {
-        if (*c == '"')
-            line += '"';
-        line += *c;
-    }
-    line += '"';
-}
-
 // The line and its CR LF; false when the file did not take them.
 bool WriteLine(std::FILE* file, std::string& line) {
     line += "\r\n";
@@ -124,7 +114,7 @@ int CCsvExporter::ExportQuery(const std::string& select, const std::string& path
                 line += ',';
             const char* value = records.GetFieldValue(i);
             if (quoted[size_t(i)])
-                AppendQuoted(line, value);
+                AppendQuotedField(line, value);
             else if (value)
                 line += value;
         }

@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/Controls.h"
 #include "platform/Wnd.h"
+#include "toolkit/ChoiceText.h"
 #include "widgets/ImageButton.h"
 #include "widgets/Label.h"
 
@@ -70,17 +71,6 @@ std::vector<Span> Distribute(const std::vector<std::pair<int, bool>>& items, int
         position += size + gap;
     }
     return spans;
-}
-
-std::vector<std::string> SplitChoices(const std::string& choices) {
-    std::vector<std::string> result;
-    std::string::size_type start = 0;
-    for (std::string::size_type end; (end = choices.find(';', start)) != std::string::npos;
-         start = end + 1)
-        result.push_back(choices.substr(start, end - start));
-    if (start < choices.size())
-        result.push_back(choices.substr(start));
-    return result;
 }
 
 // 10-point Song; the family is asked for by its own name first, then by

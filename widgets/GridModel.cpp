@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 namespace {
@@ -20,6 +21,14 @@ int EncodeLength(std::size_t length, char* out) {
         length >>= 7;
     }
     out[n++] = char(length);
+    return n;
+}
+
+// How many bytes EncodeLength writes for length.
+int PrefixBytes(std::size_t length) {
+    int n = 1;
+    for (; length >= 0x80; length >>= 7)
+        ++n;
     return n;
 }
 
@@ -262,18 +271,21 @@ int CGridModel::AppendRows(const std::vector<std::string_view>& texts, int colum
         std::size_t cells = std::min(stored, texts.size() - begin);
         while (cells > 0 && texts[begin + cells - 1].empty())
             --cells;
-        char prefix[kMaxPrefixBytes];
         std::size_t bytes = 0;
         for (std::size_t c = 0; c < cells; ++c)
-            bytes +=
-                size_t(EncodeLength(texts[begin + c].size(), prefix)) + texts[begin + c].size();
+            bytes += size_t(PrefixBytes(texts[begin + c].size())) + texts[begin + c].size();
         Row& row = m_rows[size_t(first) + i];
         row.height = height;
-        row.texts.reserve(bytes);
+        // Sized once and written in place: appending cell by cell costs more
+        // than the copying itself, and a fill appends tens of thousands.
+        row.texts.resize(bytes);
+        char* out = row.texts.data();
         for (std::size_t c = 0; c < cells; ++c) {
             const std::string_view text = texts[begin + c];
-            row.texts.append(prefix, size_t(EncodeLength(text.size(), prefix)));
-            row.texts.append(text);
+            out += EncodeLength(text.size(), out);
+            if (!text.empty())
+                std::memcpy(out, text.data(), text.size());
+            out += text.size();
         }
     }
     endInsertRows();

@@ -3,6 +3,7 @@
 #include "platform/SysColor.h"
 #include "widgets/GridData.h"
 #include "widgets/GridGeometry.h"
+#include "widgets/GridTextCache.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -16,17 +17,19 @@ const QColor kGridLineColor(192, 192, 192);
 } // namespace
 
 CGridPainter::CGridPainter(const CGridData& data, const CGridGeometry& geometry, QPoint scroll,
-                           const QPalette& palette, bool focused)
+                           const QPalette& palette, bool focused, CGridTextCache& texts)
     : m_data(data), m_geometry(geometry), m_scroll(scroll), m_palette(palette),
-      m_group(focused ? QPalette::Active : QPalette::Inactive) {}
+      m_group(focused ? QPalette::Active : QPalette::Inactive), m_texts(texts) {}
 
 QRect CGridPainter::CellRect(int row, int col) const {
     return QRect(m_geometry.ViewX(col, m_scroll.x()), m_geometry.ViewY(row, m_scroll.y()),
                  m_geometry.ColWidth(col), m_geometry.RowHeight(row));
 }
 
-void CGridPainter::Paint(QPainter& painter, const QRect& view, const QRect& dirty) const {
+void CGridPainter::Paint(QPainter& painter, const QRect& view, const QRect& dirty) {
     const CGridModel& model = m_data.Model();
+    m_pixelGrid = painter.deviceTransform().type() <= QTransform::TxTranslate;
+    m_texts.Begin(painter);
     painter.fillRect(dirty, ToQColor(m_data.Look().background));
 
     const int fixedHeight = std::min(m_geometry.FixedHeight(), view.height());
@@ -51,7 +54,7 @@ void CGridPainter::Paint(QPainter& painter, const QRect& view, const QRect& dirt
 }
 
 void CGridPainter::PaintBlock(QPainter& painter, const QRect& area, int firstRow, int lastRow,
-                              int firstCol, int lastCol) const {
+                              int firstCol, int lastCol) {
     if (area.isEmpty() || firstRow < 0 || firstCol < 0)
         return;
     painter.save();
@@ -76,7 +79,7 @@ void CGridPainter::PaintBlock(QPainter& painter, const QRect& area, int firstRow
     painter.restore();
 }
 
-void CGridPainter::PaintCell(QPainter& painter, int row, int col, const QRect& rect) const {
+void CGridPainter::PaintCell(QPainter& painter, int row, int col, const QRect& rect) {
     const CGridModel& model = m_data.Model();
     const GridCellDefault& look = m_data.DefaultOf(row, col);
     const bool fixed = m_data.IsFixed(row, col);
@@ -89,16 +92,15 @@ void CGridPainter::PaintCell(QPainter& painter, int row, int col, const QRect& r
     painter.fillRect(rect, back);
     if (fixed) {
         // Raised like a button: light upper and left edge, dark lower and right.
-        painter.setPen(m_palette.color(QPalette::Light));
-        painter.drawLine(rect.topLeft(), rect.topRight());
-        painter.drawLine(rect.topLeft(), rect.bottomLeft());
-        painter.setPen(m_palette.color(QPalette::Dark));
-        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-        painter.drawLine(rect.topRight(), rect.bottomRight());
+        const QColor light = m_palette.color(QPalette::Light);
+        const QColor dark = m_palette.color(QPalette::Dark);
+        DrawLine(painter, rect.topLeft(), rect.topRight(), light);
+        DrawLine(painter, rect.topLeft(), rect.bottomLeft(), light);
+        DrawLine(painter, rect.bottomLeft(), rect.bottomRight(), dark);
+        DrawLine(painter, rect.topRight(), rect.bottomRight(), dark);
     } else {
-        painter.setPen(kGridLineColor);
-        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-        painter.drawLine(rect.topRight(), rect.bottomRight());
+        DrawLine(painter, rect.bottomLeft(), rect.bottomRight(), kGridLineColor);
+        DrawLine(painter, rect.topRight(), rect.bottomRight(), kGridLineColor);
     }
 
     QRect inner = m_data.TextRect(row, col, rect);
@@ -112,16 +114,23 @@ void CGridPainter::PaintCell(QPainter& painter, int row, int col, const QRect& r
     if (row == model.FixedRowCount() - 1 && col == m_data.SortColumn())
         PaintSortMark(painter, inner);
 
-    const QString text = model.data(model.index(row, col)).toString();
-    if (text.isEmpty() || inner.width() <= 0)
+    const std::string_view text = model.Text(row, col);
+    if (text.empty() || inner.width() <= 0)
         return;
     painter.setPen(fore);
-    if (text.contains(QLatin1Char('\n'))) {
-        painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, text);
-    } else {
-        const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, inner.width());
-        painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    m_texts.Draw(painter, inner, text, col);
+}
+
+// A horizontal or vertical grid line, both ends included. Where a logical
+// pixel is a device pixel it is a one-pixel fill, which covers the same
+// pixels as the line at a fraction of the cost.
+void CGridPainter::DrawLine(QPainter& painter, QPoint from, QPoint to, const QColor& color) {
+    if (m_pixelGrid) {
+        painter.fillRect(QRect(from, to), color);
+        return;
     }
+    painter.setPen(color);
+    painter.drawLine(from, to);
 }
 
 // A small triangle at the right of the sorted column's header: pointing up

@@ -96,7 +96,9 @@ void CGridView::Repaint(bool now) {
 }
 
 void CGridView::RepaintRow(int row) {
-    if (row < 0 || row >= m_data.Model().RowCount())
+    // Under a pending repaint of everything (a fill, then marking rows one
+    // by one) a row adds nothing.
+    if (m_repaintPending || row < 0 || row >= m_data.Model().RowCount())
         return;
     viewport()->update(QRect(0, RowY(row), viewport()->width(), Geometry().RowHeight(row)));
 }
@@ -206,7 +208,7 @@ void CGridView::paintEvent(QPaintEvent* event) {
     const CGridGeometry& geometry = Geometry();
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
     QPainter painter(viewport());
-    CGridPainter(m_data, geometry, scroll, palette(), hasFocus())
+    CGridPainter(m_data, geometry, scroll, palette(), hasFocus(), m_texts)
         .Paint(painter, viewport()->rect(), event->rect());
 }
 

@@ -5,6 +5,7 @@
 // editing, copying and the click notifications to the grid's owner.
 #include "widgets/GridGeometry.h"
 #include "widgets/GridSelection.h"
+#include "widgets/GridTextCache.h"
 #include "widgets/GridTypes.h"
 
 #include <QAbstractScrollArea>
@@ -83,6 +84,7 @@ private:
 
     CGridData& m_data;
     CGridGeometry m_geometry;
+    CGridTextCache m_texts;
     NotifyHandler m_notify;
     bool m_layoutScheduled = false;
     bool m_repaintPending = false;

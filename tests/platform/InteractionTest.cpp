@@ -183,6 +183,9 @@ TEST(Interaction, OnlyWebAddressesAreOpened) {
           "http://a.com/\tx"}) {
         EXPECT_EQ(NormalizeWebAddress(refused), "") << refused;
     }
+    // Bytes that are not GBK would be opened as "?", which starts a query.
+    EXPECT_EQ(NormalizeWebAddress(std::string("http://\xff") + "S7/a"), "");
+    EXPECT_EQ(NormalizeWebAddress("www.a.com/\x81"), "");
 
     // Texts of a megabyte that nearly pass take no longer than they are long.
     const std::string mega(1 << 20, 'a');

@@ -11,6 +11,7 @@
 #include <QHelpEvent>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
@@ -532,6 +533,69 @@ TEST_F(GridTest, ColoursArePaintedWhereTheyBelong) {
     EXPECT_EQ(at(0, 1), QColor(0, 0, 255));
     EXPECT_EQ(at(1, 1), QColor(0, 255, 0));
     EXPECT_EQ(image.pixelColor(400, 300), QColor(255, 0, 0)); // outside all cells
+}
+
+namespace {
+// One text as a grid cell must show it: cut to the room by
+// QFontMetrics::elidedText and drawn by QPainter::drawText, black on white.
+class CutTextReference : public QWidget {
+public:
+    QString text;
+
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        painter.setPen(Qt::black);
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         painter.fontMetrics().elidedText(text, Qt::ElideRight, width()));
+    }
+};
+} // namespace
+
+TEST_F(GridTest, CellTextsLookAsDrawTextDrawsThemCutAfterEveryChange) {
+    // drawText shows a tab as a space, where a laid-out line jumps to a tab stop.
+    const std::vector<std::string> texts = {"短", "一段相当长的文字, far wider than the column",
+                                            "ends in spaces  ", "a\tb"};
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& text : texts)
+        rows.push_back({"k", text});
+    Fill(rows, 2);
+    m_grid.SetDefaultBackColor(GridCellKind::Normal, RGB(255, 255, 255));
+    m_grid.SetDefaultTextColor(GridCellKind::Normal, RGB(0, 0, 0));
+    m_grid.SetColumnWidth(1, 100);
+    CutTextReference reference;
+    auto looksAsDrawn = [&](int row) {
+        const CRect cell = m_grid.GetCellRect(row, 1);
+        const int margin = m_grid.GetDefaultMargin(GridCellKind::Normal);
+        // Inside the margins and clear of the grid lines.
+        const QRect room(cell.left + margin, cell.top, cell.Width() - 2 * margin - 1,
+                         cell.Height() - 1);
+        reference.setFont(View()->font());
+        reference.resize(room.size());
+        reference.text = FromGbk(m_grid.GetItemText(row, 1));
+        const QImage drawn = reference.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shown =
+            m_grid.Widget()->grab(room).toImage().convertToFormat(QImage::Format_RGB32);
+        return shown == drawn;
+    };
+    auto allLookAsDrawn = [&] {
+        for (int row = 1; row <= int(texts.size()); ++row)
+            EXPECT_TRUE(looksAsDrawn(row)) << "row " << row;
+    };
+    allLookAsDrawn();
+    allLookAsDrawn(); // drawn again from what the grid keeps
+
+    m_grid.SetItemText(2, 1, "另一段很长的文字, also cut at the column's edge");
+    ProcessEvents();
+    EXPECT_TRUE(looksAsDrawn(2));
+    m_grid.SetColumnWidth(1, 50);
+    ProcessEvents();
+    allLookAsDrawn();
+    QFont font = View()->font();
+    font.setPixelSize(font.pixelSize() > 0 ? font.pixelSize() + 5 : 20);
+    m_grid.Widget()->setFont(font);
+    ProcessEvents();
+    allLookAsDrawn();
 }
 
 TEST_F(GridTest, ModelKeepsItemModelRulesThroughAllChanges) {
