@@ -3,6 +3,8 @@
 #include "platform/CodePage.h"
 #include "platform/Controls.h"
 #include "platform/HostFolder.h"
+#include "sites/SiteEditDialog.h"
+#include "toolkit/CategoryNameDialog.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -252,6 +254,18 @@ int HostScreens::RowOf(CGridCtrl& grid, const std::string& key) {
         if (grid.GetItemText(row, 0) == key)
             return row;
     return -1;
+}
+
+std::function<void(CDialog&)> NameCategory(const std::string& name) {
+    return [name](CDialog& d) {
+        d.SetDlgItemText(CCategoryNameDialog::kNameEditId, name);
+        d.SendCommand(IDOK);
+    };
+}
+
+QWidget* SiteField(CDialog& editor, const char* name) {
+    auto& site = static_cast<CSiteEditDialog&>(editor);
+    return site.GetDlgItem(site.FindControlId(name));
 }
 
 std::string Shown(const std::string& gbk, size_t n) {

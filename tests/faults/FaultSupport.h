@@ -8,8 +8,11 @@
 
 #include <QTemporaryDir>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
+
+class CDialog;
 
 // The program runs in a mount namespace of its own (entered before main), so
 // that the file systems it mounts are seen by it and its children only and
@@ -81,6 +84,11 @@ private:
     CDestroyWindowFirst<CPublishTaskListView> m_tasks;
     CDestroyWindowFirst<CSiteListView> m_sites;
 };
+
+// The script of a category name dialog that names the category and confirms.
+std::function<void(CDialog&)> NameCategory(const std::string& name);
+// The control of a site editor's field by its name.
+QWidget* SiteField(CDialog& editor, const char* name);
 
 // The first n bytes of a GBK text, readable in a failure message.
 std::string Shown(const std::string& gbk, size_t n = 120);

@@ -8,8 +8,6 @@
 #include "tests/support/ScriptedInteraction.h"
 
 #include <QDir>
-#include <QFile>
-#include <functional>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,34 +45,31 @@ protected:
 } // namespace
 
 TEST_P(WorkerFaultTest, ALaunchWithoutARunnableWorkerGoesOnSilentlyAndTheScreensWorkOn) {
+    // What stands at the worker's path.
+    enum class At { Nothing, Folder, File };
     struct Case {
         const char* what;
-        std::function<void(const std::string& path)> make;
+        At at;
+        std::string contents;
+        unsigned mode;
     };
     const Case cases[] = {
-        {"missing", [](const std::string&) {}},
-        {"not executable",
-         [](const std::string& path) {
-             ASSERT_TRUE(QFile::copy(QStringLiteral(KORVALD_EXE), FromPath(path)));
-             ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
-         }},
-        {"a folder", [](const std::string& path) { ASSERT_EQ(::mkdir(path.c_str(), 0755), 0); }},
-        {"no program",
-         [](const std::string& path) {
-             ASSERT_TRUE(WriteFileBytes(path, "MZ: no program for this system"));
-             ASSERT_EQ(::chmod(path.c_str(), 0755), 0);
-         }},
-        {"a script without its interpreter",
-         [](const std::string& path) {
-             ASSERT_TRUE(WriteFileBytes(path, "#!/nonexistent/interpreter\n"));
-             ASSERT_EQ(::chmod(path.c_str(), 0755), 0);
-         }},
+        {"missing", At::Nothing, "", 0},
+        {"a folder", At::Folder, "", 0755},
+        {"not executable", At::File, ReadFileBytes(KORVALD_EXE), 0644},
+        {"no program", At::File, "MZ: no program for this system", 0755},
+        {"a script without its interpreter", At::File, "#!/nonexistent/interpreter\n", 0755},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         QDir(FromPath(Worker())).removeRecursively();
         ::unlink(Worker().c_str());
-        ASSERT_NO_FATAL_FAILURE(c.make(Worker()));
+        if (c.at == At::Folder) {
+            ASSERT_EQ(::mkdir(Worker().c_str(), c.mode), 0);
+        } else if (c.at == At::File) {
+            ASSERT_TRUE(WriteFileBytes(Worker(), c.contents));
+            ASSERT_EQ(::chmod(Worker().c_str(), c.mode), 0);
+        }
         ExecuteOrFail(m_db, "update Nimbrel set TotalCount=9");
         ExecuteOrFail(m_db, "update RegisterUser set TotalCount=9");
         ::unlink(Host().Path("database.ini").c_str());
