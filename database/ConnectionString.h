@@ -45,8 +45,7 @@ private:
 // password or pwd), quoted or not, empty or not, becomes "***", and so does
 // every item without "=" and, after an unquoted password, every item whose
 // key is no setting (a password holding an unquoted ";" falls apart into
-// such items).
-// Everything else stays as written. A string that does not
+// such items). Everything else stays as written. A string that does not
 // parse is masked as far as it can be read: a quoted value that is never
 // closed is masked to the end.
 std::string MaskConnectionPassword(const std::string& connectionString);
