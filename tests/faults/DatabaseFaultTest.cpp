@@ -255,9 +255,7 @@ TEST_P(DatabaseFaultTest, EveryCommandAnswersAsDesignedAndWorkGoesOnOnceTheDatab
     Tasks().SendCommand(list::kDeleteTasks);
     EXPECT_EQ(Box(seen++), "确定要删除选择的信息吗?");
     const std::string deleteError = Box(seen++);
-    const std::string goOn = "\r\n\r\n是否继续?";
-    EXPECT_EQ(deleteError.substr(deleteError.size() - std::min(deleteError.size(), goOn.size())),
-              goOn);
+    EXPECT_TRUE(EndsWith(deleteError, "\r\n\r\n是否继续?")) << Utf8(deleteError);
     EXPECT_TRUE(Contains(deleteError, Symptom())) << Utf8(deleteError);
     EXPECT_EQ(HostScreens::Column(Grid(), 0), Lines{"1"});
 
@@ -282,16 +280,9 @@ TEST_P(DatabaseFaultTest, EveryCommandAnswersAsDesignedAndWorkGoesOnOnceTheDatab
     Sites().Grid().SetSelectedRange(1, 0, 2, 7);
     HostScreens::Press(Sites(), SiteIds::kChoose);
     EXPECT_EQ(HostScreens::Column(Sites().Grid(), SiteIds::kMarkerColumn), (Lines{"√", "√"}));
-    auto query = [&](const char* text) {
-        m_seam.ExpectDialog([text](CDialog& d) {
-            SetControlText(d.GetDlgItem(6001), text);
-            d.SendCommand(IDOK);
-        });
-        HostScreens::Press(Sites(), SiteIds::kQuery);
-    };
-    query("丙");
+    QuerySites(Sites(), m_seam, "丙");
     EXPECT_EQ(HostScreens::Column(Sites().Grid(), 0), (ReadsFail() ? Lines{"4", "3"} : Lines{"3"}));
-    query("");
+    QuerySites(Sites(), m_seam, "");
     EXPECT_EQ(HostScreens::Column(Sites().Grid(), 0), (Lines{"4", "3"}));
     EXPECT_EQ(Boxes(), seen);
 
@@ -311,8 +302,7 @@ TEST_P(DatabaseFaultTest, EveryCommandAnswersAsDesignedAndWorkGoesOnOnceTheDatab
     HostScreens::Press(Sites(), SiteIds::kEdit);
     if (ReadsFail()) {
         const std::string text = Box(seen++);
-        const std::string select = "\r\nselect * from SiteData where keyid=3";
-        EXPECT_EQ(text.substr(text.size() - std::min(text.size(), select.size())), select);
+        EXPECT_TRUE(EndsWith(text, "\r\nselect * from SiteData where keyid=3")) << Utf8(text);
         EXPECT_TRUE(Contains(text, Symptom())) << Utf8(text);
     }
     ExpectError(seen++);

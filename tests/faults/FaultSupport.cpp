@@ -4,7 +4,10 @@
 #include "platform/Controls.h"
 #include "platform/HostFolder.h"
 #include "sites/SiteEditDialog.h"
+#include "sites/SiteIds.h"
+#include "tests/support/ScriptedInteraction.h"
 #include "toolkit/CategoryNameDialog.h"
+#include "toolkit/InputDialog.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -266,6 +269,19 @@ std::function<void(CDialog&)> NameCategory(const std::string& name) {
 QWidget* SiteField(CDialog& editor, const char* name) {
     auto& site = static_cast<CSiteEditDialog&>(editor);
     return site.GetDlgItem(site.FindControlId(name));
+}
+
+void QuerySites(CSiteListView& sites, ScriptedInteraction& seam, const std::string& text) {
+    seam.ExpectDialog([text](CDialog& d) {
+        d.SetDlgItemText(CInputDialog::kFirstControlId, text);
+        d.SendCommand(IDOK);
+    });
+    HostScreens::Press(sites, SiteIds::kQuery);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 std::string Shown(const std::string& gbk, size_t n) {

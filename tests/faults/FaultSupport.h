@@ -13,6 +13,7 @@
 #include <vector>
 
 class CDialog;
+class ScriptedInteraction;
 
 // The program runs in a mount namespace of its own (entered before main), so
 // that the file systems it mounts are seen by it and its children only and
@@ -90,5 +91,9 @@ std::function<void(CDialog&)> NameCategory(const std::string& name);
 // The control of a site editor's field by its name.
 QWidget* SiteField(CDialog& editor, const char* name);
 
+// Runs the site list's query for text, typed and confirmed.
+void QuerySites(CSiteListView& sites, ScriptedInteraction& seam, const std::string& text);
+
+bool EndsWith(const std::string& text, const std::string& end);
 // The first n bytes of a GBK text, readable in a failure message.
 std::string Shown(const std::string& gbk, size_t n = 120);

@@ -239,11 +239,7 @@ TEST_P(HostileDataTest, SitesAreFoundEditedExportedAndRegisteredWhateverTheirTex
     };
     for (const auto& [text, expected] : queries) {
         SCOPED_TRACE(Utf8(text));
-        m_seam.ExpectDialog([text = std::string(text)](CDialog& d) {
-            SetControlText(d.GetDlgItem(6001), text);
-            d.SendCommand(IDOK);
-        });
-        HostScreens::Press(Sites(), SiteIds::kQuery);
+        QuerySites(Sites(), m_seam, text);
         EXPECT_EQ(Keys(grid), expected);
     }
 
