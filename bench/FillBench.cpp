@@ -4,6 +4,7 @@
 // offscreen, before painting), its first paint, the memory the rows take in
 // the grid, and a fill of all 100,000 rows scrolled through page by page.
 #include "bench/Memory.h"
+#include "bench/RawRead.h"
 #include "database/AdoDatabase.h"
 #include "platform/CodePage.h"
 #include "platform/HostFolder.h"
@@ -26,7 +27,6 @@
 #include <malloc.h>
 #include <memory>
 
-#include <sqlite3.h>
 #include <string>
 #include <vector>
 
@@ -108,30 +108,12 @@ std::string SelectText(int pageSize, bool filtered) {
     return binding.BuildSelect();
 }
 
-// The reference: the same select stepped with the C API, every column's text
-// copied into strings.
+// The reference: the same select stepped with the C API.
 std::vector<std::string> ReadRaw(const std::string& selectUtf8, int rows) {
-    static sqlite3* raw = [] {
-        sqlite3* db = nullptr;
-        sqlite3_open(g_file.c_str(), &db);
-        return db;
-    }();
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(raw, selectUtf8.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-        Fail(sqlite3_errmsg(raw));
-    const int columns = sqlite3_column_count(stmt);
-    std::vector<std::string> texts;
-    texts.reserve(size_t(rows) * size_t(columns));
-    int read = 0;
-    for (; read < rows && sqlite3_step(stmt) == SQLITE_ROW; ++read) {
-        for (int i = 0; i < columns; ++i) {
-            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-            texts.emplace_back(text ? text : "", size_t(sqlite3_column_bytes(stmt, i)));
-        }
-    }
-    sqlite3_finalize(stmt);
-    if (read != rows)
-        Fail("too few rows");
+    std::string error;
+    std::vector<std::string> texts = ReadRawTexts(g_file, selectUtf8, rows, error);
+    if (!error.empty())
+        Fail(error);
     return texts;
 }
 

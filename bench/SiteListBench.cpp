@@ -1,6 +1,7 @@
 // Opening the site list over a generated SiteData of 100,000 rows (window
 // created, the first 5,000 rows filled and marked, first paint) against
 // reading the same 5,000 rows with the SQLite C API, in the same run.
+#include "bench/RawRead.h"
 #include "bench/SiteDataGenerator.h"
 #include "database/AdoDatabase.h"
 #include "platform/CodePage.h"
@@ -15,7 +16,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
-#include <sqlite3.h>
 #include <string>
 #include <vector>
 
@@ -57,30 +57,12 @@ struct HostPage {
     void Paint() { QCoreApplication::processEvents(); }
 };
 
-// The reference: the screen's select stepped with the C API, every column's
-// text copied into strings.
+// The reference: the screen's select stepped with the C API.
 void ReadRaw(const std::string& selectUtf8) {
-    static sqlite3* raw = [] {
-        sqlite3* db = nullptr;
-        sqlite3_open(g_file.c_str(), &db);
-        return db;
-    }();
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(raw, selectUtf8.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-        Fail(sqlite3_errmsg(raw));
-    const int columns = sqlite3_column_count(stmt);
-    std::vector<std::string> texts;
-    texts.reserve(size_t(kPageRows) * size_t(columns));
-    int read = 0;
-    for (; read < kPageRows && sqlite3_step(stmt) == SQLITE_ROW; ++read) {
-        for (int i = 0; i < columns; ++i) {
-            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-            texts.emplace_back(text ? text : "", size_t(sqlite3_column_bytes(stmt, i)));
-        }
-    }
-    sqlite3_finalize(stmt);
-    if (read != kPageRows)
-        Fail("too few rows");
+    std::string error;
+    const std::vector<std::string> texts = ReadRawTexts(g_file, selectUtf8, kPageRows, error);
+    if (!error.empty())
+        Fail(error);
     benchmark::DoNotOptimize(texts.data());
 }
 

@@ -3,6 +3,7 @@
 // subcategories' included) through the screen's own show-category path into
 // the grid, against reading the same 200 rows with the SQLite C API; and the
 // time from the creation of the screen's window to its first paint.
+#include "bench/RawRead.h"
 #include "database/AdoDatabase.h"
 #include "database/LikeCondition.h"
 #include "database/Schema.h"
@@ -122,29 +123,12 @@ std::string ShownSelect() {
     return binding.BuildSelect();
 }
 
-// The reference: the same select stepped with the C API, every column's text
-// copied into strings.
+// The reference: the same select stepped with the C API.
 std::vector<std::string> ReadRaw(const std::string& selectUtf8) {
-    static sqlite3* raw = [] {
-        sqlite3* db = nullptr;
-        sqlite3_open(g_file.c_str(), &db);
-        return db;
-    }();
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(raw, selectUtf8.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-        Fail(sqlite3_errmsg(raw));
-    const int columns = sqlite3_column_count(stmt);
-    std::vector<std::string> texts;
-    texts.reserve(size_t(kPageRows) * size_t(columns));
-    int read = 0;
-    for (; read < kPageRows && sqlite3_step(stmt) == SQLITE_ROW; ++read)
-        for (int i = 0; i < columns; ++i) {
-            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-            texts.emplace_back(text ? text : "", size_t(sqlite3_column_bytes(stmt, i)));
-        }
-    sqlite3_finalize(stmt);
-    if (read != kPageRows)
-        Fail("too few rows");
+    std::string error;
+    std::vector<std::string> texts = ReadRawTexts(g_file, selectUtf8, kPageRows, error);
+    if (!error.empty())
+        Fail(error);
     return texts;
 }
 
