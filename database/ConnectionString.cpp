@@ -27,7 +27,8 @@ struct Item {
     size_t begin = 0, end = 0;           // the whole item, without its ";"
     size_t valueBegin = 0, valueEnd = 0; // the value as written, quotes included
     bool hasEquals = false;
-    std::string key; // trimmed, as written
+    bool quoted = false; // the value is written in quotes
+    std::string key;     // trimmed, as written
     std::string value;
     std::string error; // why the item is malformed; empty when it is not
 };
@@ -70,6 +71,7 @@ Item ReadItem(const std::string& text, size_t& pos) {
         ++at;
     item.valueBegin = at;
     if (at < text.size() && (text[at] == '"' || text[at] == '\'')) {
+        item.quoted = true;
         ReadQuoted(text, at, item);
         end = std::min(text.find(';', item.valueEnd), text.size());
         if (item.error.empty() && !Trimmed(text, item.valueEnd, end).empty()) {
@@ -123,11 +125,18 @@ bool NamesPassword(const std::string& key) {
     return lower.find("password") != std::string::npos || lower.find("pwd") != std::string::npos;
 }
 
+// A password holding an unquoted ";" goes on in the items after it: an item
+// there that is no setting may be a piece of it.
+bool MayBePasswordPiece(const Item& item, bool afterUnquotedPassword) {
+    return afterUnquotedPassword && item.hasEquals && !IsKnownKey(CanonicalKey(item.key));
+}
+
 } // namespace
 
 bool CConnectionString::Parse(const std::string& text, std::string& error) {
     m_items.clear();
     int number = 0;
+    bool afterPassword = false; // an unquoted one
     for (const Item& item : ReadItems(text)) {
         if (IsBlankItem(text, item))
             continue;
@@ -143,10 +152,18 @@ bool CConnectionString::Parse(const std::string& text, std::string& error) {
             return false;
         }
         const std::string key = CanonicalKey(item.key);
+        if (MayBePasswordPiece(item, afterPassword)) {
+            error = "Malformed connection string: item " + std::to_string(number) +
+                    " follows the password and is no setting; a password holding \";\" must be "
+                    "quoted.";
+            return false;
+        }
         if (!IsKnownKey(key)) {
             error = "Unknown key \"" + item.key + "\" in the connection string.";
             return false;
         }
+        if (key == "password")
+            afterPassword = !item.quoted;
         m_items.emplace_back(key, item.value);
     }
     return true;
@@ -168,14 +185,17 @@ std::string MaskConnectionPassword(const std::string& connectionString) {
     static const char kMask[] = "***";
     std::string masked;
     size_t copied = 0;
+    bool afterPassword = false; // an unquoted one
     for (const Item& item : ReadItems(connectionString)) {
         if (IsBlankItem(connectionString, item))
             continue;
         size_t begin = item.valueBegin, end = item.valueEnd;
-        if (!item.hasEquals) {
+        if (!item.hasEquals || MayBePasswordPiece(item, afterPassword)) {
             begin = item.begin;
             end = item.end;
-        } else if (!NamesPassword(item.key)) {
+        } else if (NamesPassword(item.key)) {
+            afterPassword = !item.quoted;
+        } else {
             continue;
         }
         masked.append(connectionString, copied, begin - copied);

@@ -27,7 +27,8 @@ class CConnectionString {
 public:
     // Reads text; false with the reason in error: an item without "=", a
     // value without a key, an unknown key, a quote that is not closed or
-    // text after a quoted value. The error quotes keys, never values.
+    // text after a quoted value. The error quotes keys, never values, and no
+    // key after an unquoted password: it may be a piece of it.
     bool Parse(const std::string& text, std::string& error);
 
     // The value of a key by its lower-case name ("provider", "data source",
@@ -42,8 +43,9 @@ private:
 // The connection string as it may be shown on screen or written to a log:
 // the value of every password item (Password, Pwd or any key naming a
 // password or pwd), quoted or not, empty or not, becomes "***", and so does
-// every item without "=" (a password holding an unquoted ";" falls apart
-// into such items). Everything else stays as written. A string that does not
+// every item without "=" and, after an unquoted password, every item whose
+// key is no setting (a password holding an unquoted ";" falls apart into
+// such items). Everything else stays as written. A string that does not
 // parse is masked as far as it can be read: a quoted value that is never
 // closed is masked to the end.
 std::string MaskConnectionPassword(const std::string& connectionString);

@@ -160,3 +160,7 @@ bool OpenHostDatabase(CAdoDatabase& db, const std::string& connectionString, std
         db.Close();
     return ready;
 }
+
+std::string DescribeConnection(const std::string& connectionString, bool open) {
+    return (open ? "数据库: " : "数据库未打开: ") + MaskConnectionPassword(connectionString);
+}

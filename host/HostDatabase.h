@@ -16,3 +16,8 @@ bool OpenHostDatabase(CAdoDatabase& db, const std::string& connectionString, std
 // Seeds sites, categories and tasks when the three tables are empty; a
 // database with any of them filled is left as it is.
 bool SeedDemoData(CAdoDatabase& db, std::string& error);
+
+// What the host's status bar says about its database: "数据库: " or, when it
+// could not be opened, "数据库未打开: ", then the connection string with its
+// password masked (MaskConnectionPassword). GBK.
+std::string DescribeConnection(const std::string& connectionString, bool open);

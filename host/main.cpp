@@ -27,12 +27,6 @@ const char kDescription[] =
     "Exit status: 0 when the host ran (or the screenshots were written), 1 when\n"
     "the arguments are wrong, the module cannot be loaded or a screenshot fails.";
 
-// What the status bar says about the database, without the password.
-QString DescribeConnection(const std::string& connection, bool open) {
-    const QString text = FromGbk(MaskConnectionPassword(connection));
-    return (open ? QStringLiteral("数据库: ") : QStringLiteral("数据库未打开: ")) + text;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -95,7 +89,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "database not open: %s\n", qPrintable(FromGbk(error)));
         result = RenderScreenshots(module, parameters, parser.value(screenshot)) ? 0 : 1;
     } else {
-        HostWindow window(module, parameters, DescribeConnection(connection, open));
+        HostWindow window(module, parameters, FromGbk(DescribeConnection(connection, open)));
         window.show();
         if (!open)
             QMessageBox::warning(&window, QApplication::applicationDisplayName(),

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <unistd.h>
 
 namespace {
@@ -18,15 +19,29 @@ bool Sync(QFileDevice& file) {
 } // namespace
 
 bool CFileWriter::Replace(const std::string& path, std::string_view bytes) {
-    QSaveFile file(FromPath(path));
+    m_error = 0;
+    const QFileInfo target(FromPath(path));
+    if (target.isDir())
+        return Fail(EISDIR);
+    QSaveFile file(target.filePath());
     file.setDirectWriteFallback(false); // in-place writing is ours, below
-    if (!OpenTemporary(file))
-        return RewriteInPlace(path, bytes);
-    if (!WriteAll(file, bytes) || !Sync(file)) {
-        file.cancelWriting();
-        return false;
+    errno = 0;
+    if (!OpenTemporary(file)) {
+        // Without a file to rewrite, the folder's refusal is the reason.
+        const int refused = errno ? errno : EACCES;
+        return RewriteInPlace(path, bytes) || Fail(target.exists() ? m_error : refused);
     }
-    return file.commit();
+    if (!WriteAll(file, bytes) || !Sync(file)) {
+        const int error = errno;
+        file.cancelWriting();
+        return Fail(error);
+    }
+    return file.commit() || Fail(errno);
+}
+
+bool CFileWriter::Fail(int error) {
+    m_error = error ? error : EIO;
+    return false;
 }
 
 bool CFileWriter::OpenTemporary(QSaveFile& file) {
@@ -56,16 +71,18 @@ bool CFileWriter::WriteAll(QFileDevice& file, std::string_view bytes) {
 // not fit.
 bool CFileWriter::RewriteInPlace(const std::string& path, std::string_view bytes) {
     QFile file(FromPath(path));
-    if (!QFileInfo(file).isFile() ||
-        !file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
-        return false;
+    if (!QFileInfo(file).isFile())
+        return Fail(ENOENT);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return Fail(errno);
     const QByteArray old = file.readAll();
     if (old.size() != file.size() || !file.seek(0))
-        return false; // not read whole: nothing written
+        return Fail(EIO); // not read whole: nothing written
     if (WriteAll(file, bytes) && file.resize((long long)bytes.size()) && Sync(file))
         return true;
+    const int error = errno;
     if (file.seek(0) && WriteAll(file, std::string_view(old.constData(), size_t(old.size()))))
         file.resize(old.size());
     Sync(file);
-    return false;
+    return Fail(error);
 }

@@ -26,6 +26,10 @@ public:
 
     // path is path bytes.
     bool Replace(const std::string& path, std::string_view bytes);
+    // Why the last Replace gave false, as an errno value (ENOSPC for a full
+    // disk, EROFS, EACCES, EISDIR for a folder of that name, ...); 0 after
+    // a success.
+    int LastError() const { return m_error; }
 
 protected:
     // Opens the temporary file beside the target; false when the folder
@@ -38,4 +42,7 @@ protected:
 private:
     bool WriteAll(QFileDevice& file, std::string_view bytes);
     bool RewriteInPlace(const std::string& path, std::string_view bytes);
+    bool Fail(int error);
+
+    int m_error = 0;
 };

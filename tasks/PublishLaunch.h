@@ -7,8 +7,9 @@
 // only its owner may read), and starts Korvald.exe from the host folder with
 // the one argument "task=Nimbrel&Keyid=K", without waiting for it.
 //
-// When the task file cannot be created or written, a message names the file
-// and the reason, and nothing else happens. Everything after that goes on
+// When the task file cannot be written whole, a message names the file and
+// the reason, the previous file stays, and nothing else happens (see
+// toolkit/WorkerTaskFile.h). Everything after that goes on
 // whatever its result: a failed site select gives an empty file, and
 // neither the update, nor database.ini, nor the start is reported.
 #include <string>
