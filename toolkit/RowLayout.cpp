@@ -151,6 +151,12 @@ QWidget* CRowLayout::AddControl(Row* row, QWidget* control, int id, int width, i
     SetControlId(control, id);
     ConnectCommands(control);
     AddCell(row, control, width, flags);
+    // Shown without a size, a control first takes its size hint, which
+    // measures its caption in the font: far more work than the control's
+    // creation, and Arrange places it anyway. Until then it has its cell's
+    // nominal size.
+    if (!control->testAttribute(Qt::WA_Resized))
+        control->resize(std::max(width, 0), std::max(row->Height(), 0));
     control->show();
     return control;
 }
