@@ -113,6 +113,12 @@ void CSiteListView::BuildGrid() {
         m_binding.AddField(column.field, column.caption);
     ResetFilter();
     m_binding.SetOrder(kOrder);
+    // Every fill marks the chosen sites ("1" in IsSelected) as it adds their
+    // rows; a blank stays for 0 or NULL.
+    m_binding.SetRowFilter([](std::string_view* texts, int count) {
+        if (count > kIsSelectedColumn && texts[kIsSelectedColumn] == "1")
+            texts[kMarkerColumn] = kChosen;
+    });
     m_binding.SetupColumns();
     CDataGrid::KeepColumnWidths(&m_grid, kClassName);
 }
@@ -128,16 +134,6 @@ void CSiteListView::ResetFilter() {
 void CSiteListView::Refill() {
     m_binding.SetPageIndex(0);
     m_binding.Fill(m_database); // a failed fill keeps the rows it had
-    MarkChosenRows();
-}
-
-void CSiteListView::MarkChosenRows() {
-    for (int row = 1; row < m_grid.GetRowCount(); ++row) {
-        if (m_grid.GetItemText(row, kIsSelectedColumn) == "1") {
-            m_grid.SetItemText(row, kMarkerColumn, kChosen);
-            m_grid.RedrawRow(row);
-        }
-    }
 }
 
 void CSiteListView::OnDestroy() {

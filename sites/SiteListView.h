@@ -42,9 +42,8 @@ protected:
 private:
     void BuildToolbar();
     void BuildGrid();
-    // Fills the grid from the first row on and marks the chosen sites.
+    // Fills the grid from the first row on, the chosen sites marked.
     void Refill();
-    void MarkChosenRows();
 
     void ChooseSelectedRows(bool invert);
     void SetChoice(int row, bool chosen);

@@ -48,7 +48,8 @@ class CRowBatch {
 public:
     static constexpr int kRows = 512;
 
-    CRowBatch(CGridCtrl& grid, int columns) : m_grid(grid), m_columns(columns) {
+    CRowBatch(CGridCtrl& grid, int columns, const CDataGrid::RowFilter& filter)
+        : m_grid(grid), m_columns(columns), m_filter(filter) {
         m_ends.reserve(size_t(kRows) * size_t(columns));
     }
 
@@ -72,6 +73,9 @@ public:
             m_views.emplace_back(m_bytes.data() + begin, end - begin);
             begin = end;
         }
+        if (m_filter)
+            for (std::size_t row = 0; row < m_views.size(); row += size_t(m_columns))
+                m_filter(&m_views[row], m_columns);
         m_grid.AppendRows(m_views, m_columns, CDataGrid::kRowHeight);
         m_bytes.clear();
         m_ends.clear();
@@ -81,6 +85,7 @@ public:
 private:
     CGridCtrl& m_grid;
     const int m_columns;
+    const CDataGrid::RowFilter& m_filter;
     int m_rows = 0;
     std::string m_bytes;
     std::vector<std::size_t> m_ends; // where each text ends in m_bytes
@@ -195,7 +200,7 @@ bool CDataGrid::AppendPage(CAdoRecordset& records) {
     // Records before the page are read and passed over one by one.
     const long long start = (long long)m_pageIndex * m_pageSize;
     const long long end = start + m_pageSize;
-    CRowBatch batch(*m_grid, records.GetFieldCount());
+    CRowBatch batch(*m_grid, records.GetFieldCount(), m_rowFilter);
     for (long long position = 0; !records.IsEOF() && position < end; ++position) {
         if (position >= start) {
             for (int col = 0; col < records.GetFieldCount(); ++col) {

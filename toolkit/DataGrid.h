@@ -19,8 +19,10 @@
 //     binding.SetupColumns();
 //     CDataGrid::KeepColumnWidths(&grid, "CSiteListView"); // loaded now, saved at the end
 //     binding.Fill(database);
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CAdoDatabase;
@@ -83,6 +85,11 @@ public:
     // fields (the grid is untouched); -3: database error, described by
     // GetLastError. A select that cannot be opened leaves the previous rows.
     int Fill(CAdoDatabase* database);
+    // Called for every row a fill appends, with its texts as read (one per
+    // field): it may point any of them elsewhere, to a text that outlives
+    // the fill, for a column whose text follows from others.
+    using RowFilter = std::function<void(std::string_view* texts, int count)>;
+    void SetRowFilter(RowFilter filter) { m_rowFilter = std::move(filter); }
 
     // The column of a field, compared without regard to case; -1 if none.
     int FieldIndex(const std::string& field) const;
@@ -121,4 +128,5 @@ private:
     std::vector<std::string> m_fields;
     std::vector<std::string> m_conditions;
     std::map<std::string, std::string> m_captions;
+    RowFilter m_rowFilter;
 };
