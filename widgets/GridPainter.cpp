@@ -7,6 +7,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 #include <algorithm>
 
 namespace {
@@ -30,7 +31,14 @@ void CGridPainter::Paint(QPainter& painter, const QRect& view, const QRect& dirt
     const CGridModel& model = m_data.Model();
     m_pixelGrid = painter.deviceTransform().type() <= QTransform::TxTranslate;
     m_texts.Begin(painter);
-    painter.fillRect(dirty, ToQColor(m_data.Look().background));
+    // Every cell fills its own rectangle, and the cells cover the view from
+    // its top left corner: the background shows only right of the last
+    // column and below the last row.
+    const QRect cells(0, 0, m_geometry.TotalWidth() - m_scroll.x(),
+                      m_geometry.TotalHeight() - m_scroll.y());
+    const QColor background = ToQColor(m_data.Look().background);
+    for (const QRect& uncovered : QRegion(dirty).subtracted(cells))
+        painter.fillRect(uncovered, background);
 
     const int fixedHeight = std::min(m_geometry.FixedHeight(), view.height());
     const int fixedWidth = std::min(m_geometry.FixedWidth(), view.width());
