@@ -2,6 +2,7 @@
 // 100,000 rows through CCsvExporter, against a loop over the SQLite C API that
 // writes the same bytes (GBK, the same quoting) in the same run; and the
 // export's peak memory at 100,000 rows next to that at 10,000.
+#include "bench/Bench.h"
 #include "bench/Memory.h"
 #include "bench/SiteDataGenerator.h"
 #include "database/AdoDatabase.h"
@@ -16,8 +17,6 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <sqlite3.h>
@@ -38,11 +37,6 @@ struct Site {
     CAdoDatabase db;
     std::string file; // the database file, for the C API
 };
-
-void Fail(const std::string& what) {
-    std::fprintf(stderr, "csv bench: %s\n", FromGbk(what).toUtf8().constData());
-    std::exit(1);
-}
 
 void Generate(Site& site, int count) {
     site.file = site.dir.filePath(QStringLiteral("sites.db")).toStdString();
@@ -96,19 +90,6 @@ void ExportRaw(const std::string& file, const std::string& path) {
     std::fclose(out);
     sqlite3_finalize(stmt);
     sqlite3_close(raw);
-}
-
-// Processor time of the process: the machine is shared.
-double CpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-template <typename Run> double Milliseconds(Run run) {
-    const double start = CpuMs();
-    run();
-    return CpuMs() - start;
 }
 
 std::string ReadAll(const std::string& path) {

@@ -3,6 +3,7 @@
 // of a 5,000-row page (from the select to every row held in a grid shown
 // offscreen, before painting), its first paint, the memory the rows take in
 // the grid, and a fill of all 100,000 rows scrolled through page by page.
+#include "bench/Bench.h"
 #include "bench/Memory.h"
 #include "bench/RawRead.h"
 #include "database/AdoDatabase.h"
@@ -20,9 +21,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <malloc.h>
 #include <memory>
@@ -38,15 +37,6 @@ constexpr int kRounds = 15;
 
 CAdoDatabase* g_db = nullptr;
 std::string g_file;
-
-std::string ToUtf8(const std::string& gbk) {
-    return FromGbk(gbk).toUtf8().toStdString();
-}
-
-void Fail(const std::string& what) {
-    std::fprintf(stderr, "fill bench: %s\n", ToUtf8(what).c_str());
-    std::exit(1);
-}
 
 // The site list's declaration; without the category condition for the
 // fill of every site.
@@ -115,18 +105,6 @@ std::vector<std::string> ReadRaw(const std::string& selectUtf8, int rows) {
     if (!error.empty())
         Fail(error);
     return texts;
-}
-
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-template <typename Run> double Milliseconds(Run run) {
-    const auto start = Clock::now();
-    run();
-    return Ms(Clock::now() - start);
 }
 
 std::size_t GridTextBytes(const CGridCtrl& grid) {
@@ -242,8 +220,7 @@ BENCHMARK(BM_SqliteCApiRead5000Reference)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatformByDefault();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     g_file = dir.filePath(QStringLiteral("sites.db")).toStdString();

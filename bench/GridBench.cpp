@@ -6,6 +6,7 @@
 // allocator's reserve. Times come from Google Benchmark; each fill runs on a
 // new grid. The reference is holding the same texts in a plain
 // std::vector<std::string>.
+#include "bench/Bench.h"
 #include "bench/Memory.h"
 #include "widgets/GridCtrl.h"
 
@@ -255,8 +256,7 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatformByDefault();
     QApplication app(argc, argv);
     Records(); // generated before any measurement
     {

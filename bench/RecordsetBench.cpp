@@ -4,6 +4,7 @@
 //   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='*Counted*Read*'
 //            build/bench/bench_recordset --instructions
 //   callgrind_annotate --inclusive=yes callgrind.out.<pid> | grep Counted
+#include "bench/Bench.h"
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
 #include "platform/CodePage.h"
@@ -14,9 +15,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
 #include <sqlite3.h>
 #include <string>
@@ -35,11 +34,6 @@ const char kSelectUtf8[] = u8"select KeyId,' ',Name,Score,UserName,RegisterStatu
 
 CAdoDatabase* g_db = nullptr;
 std::string g_file;
-
-void Fail(const std::string& what) {
-    std::fprintf(stderr, "recordset bench: %s\n", what.c_str());
-    std::exit(1);
-}
 
 void ReadThroughRecordset() {
     CAdoRecordset rs;
@@ -110,13 +104,6 @@ BENCHMARK(BM_SqliteCApiSiteListReference)->Unit(benchmark::kMillisecond);
 }
 [[gnu::noipa]] void CountedSqliteRead() {
     ReadThroughSqlite();
-}
-
-template <typename Run> double Milliseconds(Run run) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // created, the first 5,000 rows filled and marked, first paint) against
 // reading the same 5,000 rows with the SQLite C API, in the same run; the
 // ratio is for the column widths the product ships.
+#include "bench/Bench.h"
 #include "bench/RawRead.h"
 #include "bench/SiteDataGenerator.h"
 #include "database/AdoDatabase.h"
@@ -16,8 +17,6 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,15 +29,6 @@ constexpr int kRounds = 10;
 
 CAdoDatabase* g_db = nullptr;
 std::string g_file;
-
-std::string ToUtf8(const std::string& gbk) {
-    return FromGbk(gbk).toUtf8().toStdString();
-}
-
-void Fail(const std::string& what) {
-    std::fprintf(stderr, "sitelist bench: %s\n", ToUtf8(what).c_str());
-    std::exit(1);
-}
 
 // The host's page, shown, in which the screen is opened.
 struct HostPage {
@@ -67,20 +57,6 @@ void ReadRaw(const std::string& selectUtf8) {
     if (!error.empty())
         Fail(error);
     benchmark::DoNotOptimize(texts.data());
-}
-
-// Processor time of the process, not wall time: the machine the benchmarks
-// run on is shared, and a run that waits for the processor is not slower.
-double CpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-template <typename Run> double Milliseconds(Run run) {
-    const double start = CpuMs();
-    run();
-    return CpuMs() - start;
 }
 
 struct Opening {
@@ -154,8 +130,7 @@ BENCHMARK(BM_SiteListOpen)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatformByDefault();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     g_file = dir.filePath(QStringLiteral("sites.db")).toStdString();

@@ -3,6 +3,7 @@
 // subcategories' included) through the screen's own show-category path into
 // the grid, against reading the same 200 rows with the SQLite C API; and the
 // time from the creation of the screen's window to its first paint.
+#include "bench/Bench.h"
 #include "bench/RawRead.h"
 #include "database/AdoDatabase.h"
 #include "database/LikeCondition.h"
@@ -19,9 +20,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <sqlite3.h>
 #include <string>
@@ -39,15 +38,6 @@ constexpr const char* kShownPath = "/分类1/";
 
 CAdoDatabase* g_db = nullptr;
 std::string g_file;
-
-std::string ToUtf8(const std::string& gbk) {
-    return FromGbk(gbk).toUtf8().toStdString();
-}
-
-void Fail(const std::string& what) {
-    std::fprintf(stderr, "task list bench: %s\n", ToUtf8(what).c_str());
-    std::exit(1);
-}
 
 bool Exec(sqlite3* raw, const std::string& sql) {
     return sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -132,14 +122,6 @@ std::vector<std::string> ReadRaw(const std::string& selectUtf8) {
     return texts;
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <typename Run> double Milliseconds(Run run) {
-    const auto start = Clock::now();
-    run();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
 // The screen as the host shows it: a child of a shown top-level window.
 struct TaskList {
     QWidget window;
@@ -216,8 +198,7 @@ BENCHMARK(BM_SqliteCApiRead200Reference)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatformByDefault();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     SetHostFolder(ToPath(dir.path())); // path bytes, not GBK
