@@ -3,6 +3,8 @@
 #include "platform/CodePage.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QString>
 #include <cerrno>
 #include <cstdio>
@@ -21,6 +23,15 @@ void Fail(const std::string& what) {
 void UseOffscreenPlatformByDefault() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void UseShippedColumnWidths(const QString& hostFolder, bool shipped) {
+    const QDir host(hostFolder);
+    const QString kept = host.filePath(QStringLiteral("res/gridpos.ini"));
+    QFile::remove(kept);
+    if (shipped && !(host.mkpath(QStringLiteral("res")) &&
+                     QFile::copy(QStringLiteral(NIMBREL_SHIPPED_WIDTHS), kept)))
+        Fail("the shipped column widths could not be copied");
 }
 
 double ProcessMs() {

@@ -3,6 +3,8 @@
 // failed setup, and timing by processor time.
 #include <string>
 
+class QString;
+
 // A GBK text as UTF-8, for the terminal.
 std::string ToUtf8(const std::string& gbk);
 
@@ -13,6 +15,11 @@ std::string ToUtf8(const std::string& gbk);
 // Offscreen windows, unless QT_QPA_PLATFORM chose a platform; before the
 // application object is made.
 void UseOffscreenPlatformByDefault();
+
+// The column widths the product ships (res/gridpos.ini) put into a host
+// folder, as a new user has them; with shipped false, no widths file, so
+// that every column is only as wide as its caption.
+void UseShippedColumnWidths(const QString& hostFolder, bool shipped);
 
 // The processor time of the process, in milliseconds. Benchmarks time by it,
 // not by the clock on the wall: the machine they run on is shared, and a run

@@ -10,8 +10,6 @@
 #include "sites/SiteListView.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <algorithm>
@@ -88,22 +86,13 @@ void PrintOpening(const char* columns, const Opening& opening) {
                 kPageRows, kSites, columns, kRounds, opening.open, opening.paint, opening.raw);
 }
 
-// The screen keeps its column widths in res/gridpos.ini of the host folder.
-void UseColumnWidths(const QDir& host, bool shipped) {
-    const QString kept = host.filePath(QStringLiteral("res/gridpos.ini"));
-    QFile::remove(kept);
-    if (shipped && !(host.mkpath(QStringLiteral("res")) &&
-                     QFile::copy(QStringLiteral(NIMBREL_SHIPPED_WIDTHS), kept)))
-        Fail("the shipped column widths could not be copied");
-}
-
 // As a new user opens it: with the column widths the product ships. Then
 // with every column only as wide as its caption, as without the widths file,
 // where most texts are cut to fit.
-void MeasureBothWidths(const QDir& host) {
-    UseColumnWidths(host, true);
+void MeasureBothWidths(const QString& host) {
+    UseShippedColumnWidths(host, true);
     const Opening shipped = MeasureOpening();
-    UseColumnWidths(host, false);
+    UseShippedColumnWidths(host, false);
     const Opening narrow = MeasureOpening();
     std::printf("select: %s\n", ToUtf8(shipped.select).c_str());
     PrintOpening("shipped column widths", shipped);
@@ -143,7 +132,7 @@ int main(int argc, char** argv) {
         warmUp.Open();
         warmUp.Paint();
     }
-    MeasureBothWidths(QDir(dir.path()));
+    MeasureBothWidths(dir.path());
     std::fflush(stdout);
 
     benchmark::Initialize(&argc, argv);
