@@ -9,18 +9,14 @@
 #include "toolkit/CategoryNameDialog.h"
 #include "toolkit/InputDialog.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
-#include <QThread>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <linux/fs.h>
 #include <sched.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -175,42 +171,6 @@ bool SmallDisk::Repair() {
     m_closed.clear();
     ::unlink(Path(".filler").c_str());
     return repaired;
-}
-
-bool InstallWorker(const std::string& folder, std::string& error) {
-    const QString target = FromPath(folder);
-    if (!QFile::copy(QStringLiteral(KORVALD_EXE), target + QStringLiteral("Korvald.exe"))) {
-        error = "cannot copy Korvald.exe into " + folder;
-        return false;
-    }
-    const QDir app(QStringLiteral(NIMBREL_APP_DIR));
-    for (const QString& library : app.entryList({QStringLiteral("*.so*")}, QDir::Files)) {
-        if (!QFile::link(app.filePath(library), target + library)) {
-            error = "cannot link " + library.toStdString();
-            return false;
-        }
-    }
-    return true;
-}
-
-// The worker creates its lock file a moment before it takes the lock, so the
-// status alone tells that the run has reached its end.
-bool WaitForWorker(CAdoDatabase& db, const std::string& folder, const std::string& key) {
-    const std::string lock = folder + "data/nimbrel" + key + ".lock";
-    const std::string status = "select FDStatus from Nimbrel where KeyId=" + key;
-    QDeadlineTimer deadline(60000);
-    while (!deadline.hasExpired()) {
-        const std::vector<Row> rows = ReadRows(db, status);
-        const bool finished = rows.size() == 1 && rows[0][0] && *rows[0][0] != "0";
-        const int fd = finished ? ::open(lock.c_str(), O_RDONLY | O_CLOEXEC) : -1;
-        const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        if (free)
-            return true;
-        QThread::msleep(20);
-    }
-    return false;
 }
 
 HostScreens::HostScreens(CAdoDatabase& db) {

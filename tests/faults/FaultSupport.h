@@ -1,7 +1,7 @@
 #pragma once
 // What the fault and hostile-data tests share: file systems of their own to
-// fill up or make read-only, the real worker program in a host folder, and
-// the two list screens of one host on one database.
+// fill up or make read-only, and the two list screens of one host on one
+// database.
 #include "sites/SiteListView.h"
 #include "tasks/PublishTaskListView.h"
 #include "tests/database/support/TestDatabase.h"
@@ -53,14 +53,6 @@ private:
     std::string m_problem;
     std::vector<std::string> m_closed;
 };
-
-// Korvald.exe in a host folder: a copy, since it takes the folder of its file
-// as its own, with links to the build's libraries beside it. False with the
-// reason in error.
-bool InstallWorker(const std::string& folder, std::string& error);
-// Waits up to a minute for the worker's run of task key to end: its row shows
-// the final status (set last) and the run's lock is free. False on timeout.
-bool WaitForWorker(CAdoDatabase& db, const std::string& folder, const std::string& key);
 
 // The two list screens of one host, side by side on one database, as the
 // host shows them: the task list opens on its first top-level category.
