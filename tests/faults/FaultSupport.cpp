@@ -93,10 +93,6 @@ bool SetImmutable(const std::string& path, bool immutable) {
 
 } // namespace
 
-const std::string& MountProblem() {
-    return g_mountProblem;
-}
-
 SmallDisk::SmallDisk(const char* size) : m_path(ToPath(m_dir.path()) + "/") {
     m_problem = g_mountProblem;
     if (m_problem.empty() && ::mount("nimbrel-test", m_path.c_str(), "tmpfs", 0,
@@ -184,16 +180,6 @@ HostScreens::HostScreens(CAdoDatabase& db) {
 }
 
 HostScreens::~HostScreens() = default;
-
-void HostScreens::Press(CWnd& screen, int id) {
-    for (QPushButton* button : screen.Widget()->findChildren<QPushButton*>()) {
-        if (ControlId(button) == id) {
-            button->click();
-            return;
-        }
-    }
-    ADD_FAILURE() << "no button " << id;
-}
 
 HTREEITEM HostScreens::Category(const std::string& name, HTREEITEM under) {
     CClassTree& tree = m_tasks.Tree();

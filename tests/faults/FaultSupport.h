@@ -15,11 +15,6 @@
 class CDialog;
 class ScriptedInteraction;
 
-// The program runs in a mount namespace of its own (entered before main), so
-// that the file systems it mounts are seen by it and its children only and
-// vanish with them. Empty when that worked; otherwise why not.
-const std::string& MountProblem();
-
 // A small tmpfs as the host folder for the life of the object, with the
 // faults a disk can have. The folder and its data/ and res/ start empty.
 class SmallDisk {
@@ -64,7 +59,7 @@ public:
     CPublishTaskListView& Tasks() { return m_tasks; }
     CSiteListView& Sites() { return m_sites; }
     // Clicks a button of a screen's strip, as the user does.
-    static void Press(CWnd& screen, int id);
+    static void Press(CWnd& screen, int id) { PressButton(screen.Widget(), id); }
     // A category by its name, below the root or below another category.
     HTREEITEM Category(const std::string& name, HTREEITEM under = nullptr);
     // Column col of the data rows, top down.

@@ -28,11 +28,7 @@ protected:
     }
     static void Type(CDialog& d, int id, const std::string& text) { d.SetDlgItemText(id, text); }
     // The buttons lie in the dialog's button strip.
-    static void Click(CDialog& d, int id) {
-        QPushButton* button = FindButton(d.Widget(), id);
-        ASSERT_NE(button, nullptr) << id;
-        button->click();
-    }
+    static void Click(CDialog& d, int id) { PressButton(d.Widget(), id); }
     std::string LastBox() const { return ::LastBox(m_seam); }
     Rows Tasks() {
         return ReadRows(m_db, "select KeyId,Title,Content,Comment,UserName,Produce,Model,UnitName,"

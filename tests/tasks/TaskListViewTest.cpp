@@ -57,11 +57,7 @@ protected:
             keys.push_back(Grid().GetItemText(row, 0));
         return keys;
     }
-    QPushButton* Button(int id) { return FindButton(m_view.Widget(), id); }
-    void Click(int id) {
-        ASSERT_NE(Button(id), nullptr) << id;
-        Button(id)->click();
-    }
+    void Click(int id) { PressButton(m_view.Widget(), id); }
     void Select(HTREEITEM item) { ASSERT_TRUE(Tree().SelectItem(item)); }
     HTREEITEM Category(const std::string& name, HTREEITEM under = nullptr) {
         for (HTREEITEM item = Tree().GetChildItem(under ? under : Tree().GetRootClassItem()); item;
@@ -196,7 +192,7 @@ TEST_P(TaskListTest, RenamingMovesOnlyTheCategorysOwnTasksAndDeletingNeedsAnEmpt
     Click(list::kCategoryMenu);
     ASSERT_EQ(m_seam.Menus().size(), 1u);
     const MenuRequest& menu = m_seam.Menus()[0];
-    EXPECT_EQ(menu.anchor, Button(list::kCategoryMenu));
+    EXPECT_EQ(menu.anchor, FindButton(m_view.Widget(), list::kCategoryMenu));
     ASSERT_EQ(menu.items.size(), 3u);
     EXPECT_EQ(menu.items[1].id, list::kRenameCategory);
     EXPECT_EQ(menu.items[1].text, "修改分类名称");

@@ -18,14 +18,6 @@ inline Row Texts(std::initializer_list<const char*> values) {
     return row;
 }
 
-// The push button with the control id anywhere in the window, or nullptr.
-inline QPushButton* FindButton(QWidget* window, int id) {
-    for (QPushButton* button : window->findChildren<QPushButton*>())
-        if (ControlId(button) == id)
-            return button;
-    return nullptr;
-}
-
 // The text of the last message box shown, empty before the first.
 inline std::string LastBox(const ScriptedInteraction& seam) {
     return seam.Boxes().empty() ? std::string() : seam.Boxes().back().text;
