@@ -214,8 +214,6 @@ const BadInput kBadInputs[] = {
      nullptr,
      2,
      "always Keyid=1"},
-    {"log cannot be opened", kPublish5, [](const TempHostFolder& h) { MakeFolder(h, kLog5); }, 1,
-     "cannot open the log"},
     {"database.ini missing", kPublish5, [](const TempHostFolder& h) { Remove(h, "database.ini"); },
      1, "database.ini is missing", kLog5},
     {"database.ini without the key", kPublish5,
