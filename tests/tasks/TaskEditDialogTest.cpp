@@ -74,8 +74,8 @@ TEST_P(TaskEditDialogTest, NewTaskIsInsertedOnceThenUpdatedAndPublishedAndEdited
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(add.GetTaskKey(), std::stoi(*rows[0][0]));
     EXPECT_EQ(rows[0],
-              Texts({rows[0][0]->c_str(), "供应'车床", "第一行\r\n第二行", "备注", "nimbrel01",
-                     "北京", "CK-6140", "台", "10", "9.5万", "7", "/A/B/", "0", "0", "0"}));
+              (Row{rows[0][0]->c_str(), "供应'车床", "第一行\r\n第二行", "备注", "nimbrel01",
+                   "北京", "CK-6140", "台", "10", "9.5万", "7", "/A/B/", "0", "0", "0"}));
     const Rows times = ReadRows(m_db, "select CreateTime,LastTime from Nimbrel");
     EXPECT_TRUE(times[0][0] && times[0][1]);
 
@@ -99,7 +99,7 @@ TEST_P(TaskEditDialogTest, NewTaskIsInsertedOnceThenUpdatedAndPublishedAndEdited
               IDCANCEL);
     EXPECT_FALSE(edit.GetPublish());
     EXPECT_EQ(ReadRows(m_db, "select Comment,TotalCount,UserName from Nimbrel"),
-              Rows{Texts({"改过", "0", "nimbrel01"})});
+              (Rows{{"改过", "0", "nimbrel01"}}));
 }
 
 TEST_P(TaskEditDialogTest, ChecksRefuseInOrderAndExitAfterASaveKeepsTheKey) {

@@ -109,7 +109,7 @@ TEST_P(TaskListTest, NewTaskIsPublishedByTheWorkerAndARefreshShowsItsCounts) {
 
     ProcessEvents();
     EXPECT_EQ(Host().Read("data/nimbrel3.tsk"), "3,丙网\r\n8,\r\n12,十二,网\r\n");
-    EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=3"), Rows{Texts({"3"})});
+    EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=3"), Rows{{"3"}});
     EXPECT_EQ(Host().Read("database.ini"), "\r\n[Other]\r\nKey=kept\r\n\r\n[Korvald]\r\nConnect=" +
                                                m_test.ConnectionString() + "\r\n");
     EXPECT_EQ(FileMode(Host().Path("database.ini")), 0600u);
@@ -157,9 +157,9 @@ TEST_P(TaskListTest, RenamingMovesOnlyTheCategorysOwnTasksAndDeletingNeedsAnEmpt
     rename("B'1");
     EXPECT_EQ(Tree().GetItemText(Category("B'1")), "B'1");
     EXPECT_EQ(ReadRows(m_db, "select Name,ClassPath from NimbrelClass where KeyId=1"),
-              Rows{Texts({"B'1", "/B'1/"})});
+              (Rows{{"B'1", "/B'1/"}}));
     EXPECT_EQ(ReadRows(m_db, "select ClassPath from Nimbrel order by KeyId"),
-              (Rows{Texts({"/B'1/"}), Texts({"/A/Sub/"})}));
+              (Rows{{"/B'1/"}, {"/A/Sub/"}}));
 
     // A category with a subcategory, then one with a task, are refused.
     for (int i = 0; i < 2; ++i)
@@ -201,7 +201,7 @@ TEST_P(TaskListTest, RenamingMovesOnlyTheCategorysOwnTasksAndDeletingNeedsAnEmpt
     m_seam.ExpectBox(IDOK);
     m_view.SendCommand(list::kDeleteCategory);
     EXPECT_EQ(ReadRows(m_db, "select KeyId from NimbrelClass order by KeyId"),
-              (Rows{Texts({"1"}), Texts({"2"}), Texts({"3"})}));
+              (Rows{{"1"}, {"2"}, {"3"}}));
 }
 
 TEST_P(TaskListTest, DeletingSkipsUnselectedRowsRemovesFilesAndAsksAfterAFailure) {
@@ -226,7 +226,7 @@ TEST_P(TaskListTest, DeletingSkipsUnselectedRowsRemovesFilesAndAsksAfterAFailure
     m_view.SendCommand(list::kDeleteTasks);
     EXPECT_EQ(Keys(), (Lines{"5", "3", "1"}));
     EXPECT_EQ(ReadRows(m_db, "select KeyId from Nimbrel order by KeyId"),
-              (Rows{Texts({"1"}), Texts({"3"}), Texts({"5"})}));
+              (Rows{{"1"}, {"3"}, {"5"}}));
     for (const char* gone : {"data/nimbrel4.log", "data/nimbrel2.log"})
         EXPECT_FALSE(Host().Exists(gone)) << gone;
     EXPECT_TRUE(Host().Exists("data/nimbrel3.log"));
@@ -242,7 +242,7 @@ TEST_P(TaskListTest, DeletingSkipsUnselectedRowsRemovesFilesAndAsksAfterAFailure
     EXPECT_EQ(m_seam.Boxes().back().type, MB_YESNO);
     EXPECT_EQ(Keys(), (Lines{"5", "1"}));
     EXPECT_TRUE(Host().Exists("data/nimbrel5.log")) << "row 1 was not reached";
-    EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{Texts({"3"})});
+    EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{{"3"}});
 }
 
 TEST_P(TaskListTest, CommandsAskForWhatTheyWorkOnAndAnUnsavedNewTaskAddsNoRow) {
@@ -265,7 +265,7 @@ TEST_P(TaskListTest, CommandsAskForWhatTheyWorkOnAndAnUnsavedNewTaskAddsNoRow) {
     });
     m_view.SendCommand(list::kAddTask);
     EXPECT_EQ(Keys(), (Lines{"2", "1"}));
-    EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{Texts({"2"})});
+    EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{{"2"}});
 }
 
 TEST_P(TaskListTest, CopyLandsInTheSelectedCategoryAndACategoryShowsItsNewest200) {
@@ -286,7 +286,7 @@ TEST_P(TaskListTest, CopyLandsInTheSelectedCategoryAndACategoryShowsItsNewest200
     EXPECT_EQ(Keys(), (Lines{"3", "2", "1"}));
     EXPECT_EQ(ReadRows(m_db, "select TaskClass,ClassPath,Title,Content,Comment,UserName,SiteName,"
                              "TotalCount,Progress,TaskStatus from Nimbrel where KeyId=3"),
-              Rows{Texts({"1", "/A/", "二", "正文", "c", "u", "s", "4", "0", "0"})});
+              (Rows{{"1", "/A/", "二", "正文", "c", "u", "s", "4", "0", "0"}}));
 
     for (int i = 0; i < 250; ++i)
         AddTask(3, "/K/", "多");
@@ -309,7 +309,7 @@ TEST_P(TaskListTest, PublishingNeedsAFocusAndStartsWithoutSites) {
     Grid().SetFocusCell(2, 1);
     m_view.SendCommand(list::kPublishTask);
     EXPECT_EQ(Host().Read("data/nimbrel1.tsk"), "");
-    EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=1"), Rows{Texts({"0"})});
+    EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=1"), Rows{{"0"}});
     ASSERT_EQ(m_seam.Launches().size(), 1u);
     EXPECT_EQ(FileMode(Host().Path("database.ini")), 0600u);
 }
