@@ -99,16 +99,27 @@ std::vector<std::string> Column(const CGridCtrl& grid, int col) {
 
 } // namespace
 
-TEST_F(GridTest, SelectedCellRangeWithoutSelectionIsCountsAndMinusOnes) {
-    FillKeys(3);
-    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{4, 3, -1, -1}));
+TEST_F(GridTest, SelectionBySetOrStateAndWithoutOneCountsAndMinusOnes) {
+    FillKeys(5);
+    EXPECT_TRUE(m_grid.SetItemState(3, 1, kGridCellSelected | kGridCellReadOnly));
+    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{3, 1, 3, 1}));
+    EXPECT_TRUE(m_grid.SetItemState(3, 1, kGridCellReadOnly));
+    EXPECT_EQ(m_grid.GetItemState(3, 1), kGridCellReadOnly);
+    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{6, 3, -1, -1}));
     // A range that does not fit the grid selects nothing.
     EXPECT_FALSE(m_grid.SetSelectedRange(2, 0, 9, 2));
-    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{4, 3, -1, -1}));
+    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{6, 3, -1, -1}));
     // A range over the header is cut to the data rows.
     EXPECT_TRUE(m_grid.SetSelectedRange(0, 0, 2, 2));
     EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{1, 0, 2, 2}));
     EXPECT_FALSE(m_grid.GetItemState(0, 1) & kGridCellSelected);
+
+    // Without cells the range selects nothing but is where Shift extends from.
+    m_grid.SetListMode(true);
+    EXPECT_TRUE(m_grid.SetSelectedRange(2, 0, 2, 2, true, false));
+    EXPECT_EQ(m_grid.GetSelectedCellRange().maxRow, -1);
+    Click(4, 1, Qt::ShiftModifier);
+    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{2, 0, 4, 2}));
 }
 
 TEST_F(GridTest, InvalidIndexesFailAndChangeNothing) {
@@ -233,19 +244,20 @@ TEST_F(GridTest, TextsOfAnyLengthSurviveOverwritingInAnyOrder) {
     EXPECT_EQ(m_grid.GetItemText(1, 4), "");
 }
 
-TEST_F(GridTest, ListModeClickSelectsTheWholeRowAndReportsTheCell) {
+// What a click tells the screen is the notification test's.
+TEST_F(GridTest, ClickSelectsOneCellOrInListModeTheWholeRow) {
     FillKeys(5);
+    Click(2, 1);
+    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{2, 1, 2, 1}));
+    EXPECT_FALSE(m_grid.GetItemState(2, 0) & kGridCellSelected);
+    EXPECT_TRUE(m_grid.GetItemState(2, 1) & kGridCellFocused);
+
     m_grid.SetListMode(true);
     Click(3, 1);
     EXPECT_TRUE(RowSelected(3));
     EXPECT_FALSE(RowSelected(2));
     EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{3, 0, 3, 2}));
     EXPECT_EQ(m_grid.GetFocusCell(), (CCellPos{3, 1}));
-    ASSERT_EQ(m_screen.notes.size(), 1u);
-    EXPECT_EQ(m_screen.notes[0].id, kGridId);
-    EXPECT_EQ(m_screen.notes[0].code, NM_CLICK);
-    EXPECT_EQ(m_screen.notes[0].row, 3);
-    EXPECT_EQ(m_screen.notes[0].column, 1);
 
     // Shift extends from the clicked row, Ctrl takes one row out again.
     Click(5, 0, Qt::ShiftModifier);
@@ -259,14 +271,6 @@ TEST_F(GridTest, ListModeClickSelectsTheWholeRowAndReportsTheCell) {
     m_grid.SetListMode(true); // clears selection and focus
     EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{6, 3, -1, -1}));
     EXPECT_FALSE(m_grid.GetFocusCell().IsValid());
-}
-
-TEST_F(GridTest, CellModeClickSelectsOneCell) {
-    FillKeys(3);
-    Click(2, 1);
-    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{2, 1, 2, 1}));
-    EXPECT_FALSE(m_grid.GetItemState(2, 0) & kGridCellSelected);
-    EXPECT_TRUE(m_grid.GetItemState(2, 1) & kGridCellFocused);
 }
 
 TEST_F(GridTest, NotificationsCarryTheCellUnderTheMouse) {
@@ -701,20 +705,4 @@ TEST_F(GridTest, DraggingSelectsTheRowsPassedOver) {
     EXPECT_EQ(m_grid.GetFocusCell(), (CCellPos{5, 2}));
     ASSERT_EQ(m_screen.notes.size(), 1u);
     EXPECT_EQ(m_screen.notes[0].row, 2); // the cell where the click began
-}
-
-TEST_F(GridTest, SelectionSetByStateOrRangeWithoutCells) {
-    FillKeys(5);
-    EXPECT_TRUE(m_grid.SetItemState(3, 1, kGridCellSelected | kGridCellReadOnly));
-    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{3, 1, 3, 1}));
-    EXPECT_TRUE(m_grid.SetItemState(3, 1, kGridCellReadOnly));
-    EXPECT_EQ(m_grid.GetSelectedCellRange().maxRow, -1);
-    EXPECT_EQ(m_grid.GetItemState(3, 1), kGridCellReadOnly);
-
-    // Without cells the range selects nothing but is where Shift extends from.
-    m_grid.SetListMode(true);
-    EXPECT_TRUE(m_grid.SetSelectedRange(2, 0, 2, 2, true, false));
-    EXPECT_EQ(m_grid.GetSelectedCellRange().maxRow, -1);
-    Click(4, 1, Qt::ShiftModifier);
-    EXPECT_EQ(m_grid.GetSelectedCellRange(), (CCellRange{2, 0, 4, 2}));
 }
