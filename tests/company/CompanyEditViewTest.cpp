@@ -147,18 +147,6 @@ TEST_F(CompanyEditViewTest, LoadKeepsUnknownKeysAndMatchesChoices) {
     }
 }
 
-TEST_F(CompanyEditViewTest, UnwritableDataFolderLosesNothingAndTheScreenGoesOn) {
-    m_folder.Write("data", "not a folder");
-    Open();
-    Type(kNameEdit, "深圳公司");
-    Type(kAbstractEdit, Repeat("字", 30));
-    Save();
-    EXPECT_EQ(m_folder.Read("data"), "not a folder");
-    EXPECT_FALSE(m_view.IsDlgItemEnabled(kNameEdit));
-    Type(kAbstractEdit, "x");
-    EXPECT_EQ(m_view.GetDlgItemText(kCounterLabel), "1");
-}
-
 TEST_F(CompanyEditViewTest, ProfileThatCannotBeReadWholeIsNeverWrittenOver) {
     // Too large to be read: what could be read of it must not replace it.
     const std::string start = "\r\n[.]\r\nName=广州贸易\r\nContact=张三\r\n";
@@ -173,7 +161,8 @@ TEST_F(CompanyEditViewTest, ProfileThatCannotBeReadWholeIsNeverWrittenOver) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.size(), CIniFile::kMaxFileBytes + 1);
     EXPECT_EQ(file.read(qint64(start.size())).toStdString(), start);
-    // Nothing is shown, as for a file that cannot be written, and the screen goes on.
+    // Nothing is shown, as for a file that cannot be written (the disk fault
+    // tests' case), and the screen goes on.
     EXPECT_FALSE(m_view.Hints().IsMessageVisible());
     EXPECT_FALSE(m_view.IsDlgItemEnabled(kNameEdit));
     Type(kAbstractEdit, "x");

@@ -204,6 +204,7 @@ protected:
 
 // The first statement after a restart runs on a new connection; a statement
 // that was sent and lost its connection may have run and is not sent again.
+// (The statements while the server is down are the database fault tests'.)
 TEST_F(PostgresOutageTest, StatementsAfterARestartRunOnceOnANewConnection) {
     CAdoDatabase db;
     ASSERT_TRUE(db.Open(m_connect)) << db.GetLastError();
@@ -213,7 +214,13 @@ TEST_F(PostgresOutageTest, StatementsAfterARestartRunOnceOnANewConnection) {
         ASSERT_TRUE(Cluster("stop")) << m_output;
         ASSERT_TRUE(Cluster("start")) << m_output;
     };
+    CAdoRecordset reading; // a reader cut off ends its records
+    reading.SetConnection(db.GetConnection());
+    ASSERT_EQ(reading.Open("select generate_series(1,3)"), 1);
     restart();
+    for (int guard = 0; !reading.IsEOF() && guard < 10; ++guard)
+        reading.MoveNext();
+    EXPECT_TRUE(reading.IsEOF());
     EXPECT_EQ(db.Execute("insert into T values (1)"), 1) << db.GetLastError();
     restart();
     EXPECT_EQ(ReadRows(db, "select count(*) from T"), std::vector<Row>{{"1"}});
@@ -229,30 +236,6 @@ TEST_F(PostgresOutageTest, StatementsAfterARestartRunOnceOnANewConnection) {
     EXPECT_EQ(db.Execute("insert into T values (3)"), 0);
     EXPECT_TRUE(Contains(db.GetLastError(), "inside a transaction")) << db.GetLastError();
     EXPECT_EQ(ReadRows(db, "select KeyId from T"), std::vector<Row>{{"1"}});
-}
-
-TEST_F(PostgresOutageTest, StatementsFailWhileTheServerIsDown) {
-    CAdoDatabase db;
-    ASSERT_TRUE(db.Open(m_connect)) << db.GetLastError();
-    ExecuteOrFail(db, "create table T as select generate_series(1,3) as KeyId");
-    CAdoRecordset reading;
-    reading.SetConnection(db.GetConnection());
-    ASSERT_EQ(reading.Open("select KeyId from T"), 1);
-
-    ASSERT_TRUE(Cluster("stop"));
-    EXPECT_EQ(db.Execute("insert into T values (4)"), 0);
-    EXPECT_TRUE(Contains(db.GetLastError(), "connection")) << db.GetLastError();
-    CAdoRecordset rs;
-    rs.SetConnection(db.GetConnection());
-    EXPECT_EQ(rs.Open("select KeyId from T"), 0);
-    EXPECT_TRUE(Contains(rs.GetLastError(), "connection")) << rs.GetLastError();
-    for (int guard = 0; !reading.IsEOF() && guard < 10; ++guard)
-        reading.MoveNext();
-    EXPECT_TRUE(reading.IsEOF());
-
-    ASSERT_TRUE(Cluster("start")) << m_output;
-    EXPECT_EQ(db.Execute("insert into T values (4)"), 1) << "the host's object connects again";
-    EXPECT_EQ(ReadRows(db, "select count(*) from T"), std::vector<Row>{{"4"}});
 }
 
 } // namespace

@@ -21,6 +21,9 @@ TEST_P(LikeConditionTest, BackslashOrdinaryWildcardsAndAsciiCaseAlikeOnBothEngin
                         "(5,'/A_B/'),(6,'/AxB/'),(7,'/A%B/'),(8,'/信息网/x'),(9,'/Α/'),"
                         "(10,'/α/'),(11,'/Ａ/'),(12,'/ａ/'),(13,'/x''; drop table T; --/'),"
                         "(14,NULL)");
+    std::vector<Row> allButNull;
+    for (int key = 1; key <= 13; ++key)
+        allButNull.push_back({std::to_string(key)});
     const std::pair<std::string, std::vector<Row>> cases[] = {
         {"/A\\B/%", {{"1"}, {"4"}}},
         {"/A\\/%", {{"2"}}},
@@ -30,20 +33,7 @@ TEST_P(LikeConditionTest, BackslashOrdinaryWildcardsAndAsciiCaseAlikeOnBothEngin
         {"/Α/%", {{"9"}}},
         {"/ａ/%", {{"12"}}},
         {"/x'; drop table T; --/%", {{"13"}}},
-        {"%",
-         {{"1"},
-          {"2"},
-          {"3"},
-          {"4"},
-          {"5"},
-          {"6"},
-          {"7"},
-          {"8"},
-          {"9"},
-          {"10"},
-          {"11"},
-          {"12"},
-          {"13"}}},
+        {"%", allButNull},
     };
     for (const auto& [pattern, keys] : cases)
         EXPECT_EQ(Matching(pattern), keys) << Utf8(pattern);

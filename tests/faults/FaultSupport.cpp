@@ -9,18 +9,14 @@
 #include "toolkit/CategoryNameDialog.h"
 #include "toolkit/InputDialog.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
-#include <QThread>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <linux/fs.h>
 #include <sched.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -96,10 +92,6 @@ bool SetImmutable(const std::string& path, bool immutable) {
 }
 
 } // namespace
-
-const std::string& MountProblem() {
-    return g_mountProblem;
-}
 
 SmallDisk::SmallDisk(const char* size) : m_path(ToPath(m_dir.path()) + "/") {
     m_problem = g_mountProblem;
@@ -177,42 +169,6 @@ bool SmallDisk::Repair() {
     return repaired;
 }
 
-bool InstallWorker(const std::string& folder, std::string& error) {
-    const QString target = FromPath(folder);
-    if (!QFile::copy(QStringLiteral(KORVALD_EXE), target + QStringLiteral("Korvald.exe"))) {
-        error = "cannot copy Korvald.exe into " + folder;
-        return false;
-    }
-    const QDir app(QStringLiteral(NIMBREL_APP_DIR));
-    for (const QString& library : app.entryList({QStringLiteral("*.so*")}, QDir::Files)) {
-        if (!QFile::link(app.filePath(library), target + library)) {
-            error = "cannot link " + library.toStdString();
-            return false;
-        }
-    }
-    return true;
-}
-
-// The worker creates its lock file a moment before it takes the lock, so the
-// status alone tells that the run has reached its end.
-bool WaitForWorker(CAdoDatabase& db, const std::string& folder, const std::string& key) {
-    const std::string lock = folder + "data/nimbrel" + key + ".lock";
-    const std::string status = "select FDStatus from Nimbrel where KeyId=" + key;
-    QDeadlineTimer deadline(60000);
-    while (!deadline.hasExpired()) {
-        const std::vector<Row> rows = ReadRows(db, status);
-        const bool finished = rows.size() == 1 && rows[0][0] && *rows[0][0] != "0";
-        const int fd = finished ? ::open(lock.c_str(), O_RDONLY | O_CLOEXEC) : -1;
-        const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        if (free)
-            return true;
-        QThread::msleep(20);
-    }
-    return false;
-}
-
 HostScreens::HostScreens(CAdoDatabase& db) {
     m_window.resize(900, 600);
     m_tasks.SetDatabase(&db);
@@ -224,16 +180,6 @@ HostScreens::HostScreens(CAdoDatabase& db) {
 }
 
 HostScreens::~HostScreens() = default;
-
-void HostScreens::Press(CWnd& screen, int id) {
-    for (QPushButton* button : screen.Widget()->findChildren<QPushButton*>()) {
-        if (ControlId(button) == id) {
-            button->click();
-            return;
-        }
-    }
-    ADD_FAILURE() << "no button " << id;
-}
 
 HTREEITEM HostScreens::Category(const std::string& name, HTREEITEM under) {
     CClassTree& tree = m_tasks.Tree();

@@ -1,7 +1,7 @@
 #pragma once
 // What the fault and hostile-data tests share: file systems of their own to
-// fill up or make read-only, the real worker program in a host folder, and
-// the two list screens of one host on one database.
+// fill up or make read-only, and the two list screens of one host on one
+// database.
 #include "sites/SiteListView.h"
 #include "tasks/PublishTaskListView.h"
 #include "tests/database/support/TestDatabase.h"
@@ -14,11 +14,6 @@
 
 class CDialog;
 class ScriptedInteraction;
-
-// The program runs in a mount namespace of its own (entered before main), so
-// that the file systems it mounts are seen by it and its children only and
-// vanish with them. Empty when that worked; otherwise why not.
-const std::string& MountProblem();
 
 // A small tmpfs as the host folder for the life of the object, with the
 // faults a disk can have. The folder and its data/ and res/ start empty.
@@ -54,14 +49,6 @@ private:
     std::vector<std::string> m_closed;
 };
 
-// Korvald.exe in a host folder: a copy, since it takes the folder of its file
-// as its own, with links to the build's libraries beside it. False with the
-// reason in error.
-bool InstallWorker(const std::string& folder, std::string& error);
-// Waits up to a minute for the worker's run of task key to end: its row shows
-// the final status (set last) and the run's lock is free. False on timeout.
-bool WaitForWorker(CAdoDatabase& db, const std::string& folder, const std::string& key);
-
 // The two list screens of one host, side by side on one database, as the
 // host shows them: the task list opens on its first top-level category.
 class HostScreens {
@@ -72,7 +59,7 @@ public:
     CPublishTaskListView& Tasks() { return m_tasks; }
     CSiteListView& Sites() { return m_sites; }
     // Clicks a button of a screen's strip, as the user does.
-    static void Press(CWnd& screen, int id);
+    static void Press(CWnd& screen, int id) { PressButton(screen.Widget(), id); }
     // A category by its name, below the root or below another category.
     HTREEITEM Category(const std::string& name, HTREEITEM under = nullptr);
     // Column col of the data rows, top down.

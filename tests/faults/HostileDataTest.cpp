@@ -126,8 +126,7 @@ TEST_P(HostileDataTest, TasksAndCategoriesKeepTheirTextsThroughEveryCommandAndTh
     ASSERT_TRUE(tree.SelectItem(root));
     EXPECT_EQ(grid.GetRowCount(), int(std::size(kNames)) + 2);
 
-    // Opened and saved again, every task keeps its bytes; a 64 KB body too,
-    // but a 64 KB title is refused.
+    // Opened and saved again, every task keeps its bytes; a 64 KB body too.
     const std::string big = Sixty4K("誠乗\\'\"%_\r\n");
     for (int row = 1; row < grid.GetRowCount(); ++row) {
         const std::string where = " from Nimbrel where KeyId=" + grid.GetItemText(row, 0);
@@ -145,18 +144,14 @@ TEST_P(HostileDataTest, TasksAndCategoriesKeepTheirTextsThroughEveryCommandAndTh
         EXPECT_EQ(Value("select Content" + where), before);
     }
     grid.SetSelectedRange(1, 0, 1, 6);
-    m_seam.ExpectBox(IDOK);
     m_seam.ExpectDialog([&](CDialog& editor) {
         editor.SetDlgItemText(editor::kContentEdit, big);
         EXPECT_EQ(editor.GetDlgItemText(editor::kCounterLabel),
                   "字数:" + std::to_string(GbkCharCount(big)));
         editor.SendCommand(editor::kSaveButton);
-        editor.SetDlgItemText(editor::kTitleEdit, big);
-        editor.SendCommand(editor::kSaveButton);
         editor.SendCommand(IDCANCEL);
     });
     Tasks().SendCommand(list::kEditTask);
-    EXPECT_EQ(m_seam.Boxes().back().text, "标题不能超过250个字符");
     EXPECT_EQ(Value("select Content from Nimbrel where KeyId=" + grid.GetItemText(1, 0)), big);
 
     // The NULL task published goes to no site yet; a task copied keeps its

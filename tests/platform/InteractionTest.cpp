@@ -17,50 +17,10 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-namespace {
-class OkCancelDialog : public CDialog {
-public:
-    int initialised = 0;
-
-protected:
-    bool OnInitDialog() override {
-        ++initialised;
-        auto* ok = new QPushButton(Widget());
-        SetControlIdForTest(ok, IDOK);
-        return true;
-    }
-    static void SetControlIdForTest(QPushButton* button, int id);
-};
-} // namespace
-
-#include "platform/Controls.h"
-void OkCancelDialog::SetControlIdForTest(QPushButton* button, int id) {
-    SetControlId(button, id);
-    ConnectCommands(button);
-}
-
-TEST(Interaction, ScriptedDialogIsLiveAndEndsThroughItsOwnButtons) {
+// Boxes and dialogs through the seam are what every screen test uses; the
+// wait cursor's depth is seen only here.
+TEST(Interaction, WaitCursorEndsWithItsScope) {
     ScriptedInteraction seam;
-    OkCancelDialog dialog;
-    seam.ExpectDialog([](CDialog& d) {
-        ASSERT_TRUE(d.IsWindow());
-        static_cast<QPushButton*>(d.GetDlgItem(IDOK))->click();
-    });
-    EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(dialog.initialised, 1);
-    EXPECT_FALSE(dialog.IsWindow());
-
-    seam.ExpectDialog([](CDialog& d) { d.SendCommand(IDCANCEL); });
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-}
-
-TEST(Interaction, MessageBoxesAndWaitCursorAreRecorded) {
-    ScriptedInteraction seam;
-    seam.ExpectBox(IDYES);
-    EXPECT_EQ(AfxMessageBox("是否继续?", MB_YESNO), IDYES);
-    ASSERT_EQ(seam.Boxes().size(), 1u);
-    EXPECT_EQ(seam.Boxes()[0].text, "是否继续?");
-    EXPECT_EQ(seam.Boxes()[0].type, MB_YESNO);
     {
         CWaitCursor wait;
         EXPECT_EQ(seam.WaitCursorDepth(), 1);

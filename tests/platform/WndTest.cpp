@@ -51,32 +51,6 @@ protected:
 
 } // namespace
 
-TEST(Wnd, ObjectExistsBeforeItsWindowAndCanBeDeletedWithoutOne) {
-    auto wnd = std::make_unique<LoggingWnd>("a");
-    EXPECT_FALSE(wnd->IsWindow());
-    EXPECT_EQ(wnd->GetDlgItem(5), nullptr);
-    wnd.reset();
-}
-
-TEST(Wnd, DestroyRunsParentThenChildHandlersAndRemovesAllWindows) {
-    g_log.clear();
-    QWidget host;
-    LoggingWnd parent("parent"), child("child");
-    ASSERT_TRUE(parent.Create(&host, CRect{0, 0, 300, 200}, 7));
-    ASSERT_TRUE(child.Create(&parent, CRect{0, 0, 50, 50}, 6010));
-    EXPECT_EQ(parent.GetDlgCtrlID(), 7);
-    EXPECT_EQ(child.GetParent(), &parent);
-    EXPECT_EQ(parent.GetDlgItem(6010), child.Widget());
-
-    parent.DestroyWindow();
-    EXPECT_FALSE(parent.IsWindow());
-    EXPECT_FALSE(child.IsWindow());
-    EXPECT_EQ(g_log, (std::vector<std::string>{"parent.create", "child.create", "parent.destroy",
-                                               "child.destroy"}));
-    child.DestroyWindow(); // already gone: nothing happens
-    EXPECT_EQ(g_log.size(), 4u);
-}
-
 namespace {
 // A screen with a child window as its member; neither class destroys its
 // window in its own destructor.
@@ -116,18 +90,6 @@ TEST(Wnd, OnDestroyRunsOnceOnWholeObjectsWhicheverWayTheWindowGoes) {
     EXPECT_TRUE(stays.findChildren<QWidget*>().isEmpty());
 }
 
-TEST(Wnd, SizeChangesReachOnSize) {
-    QWidget host;
-    LoggingWnd wnd("w");
-    ASSERT_TRUE(wnd.Create(&host, CRect{0, 0, 100, 80}, 1));
-    host.show();
-    wnd.MoveWindow(CRect{0, 0, 640, 480});
-    ProcessEvents();
-    ASSERT_FALSE(wnd.sizes.empty());
-    EXPECT_EQ(wnd.sizes.back(), std::make_pair(640, 480));
-    EXPECT_EQ(wnd.GetClientRect().Width(), 640);
-}
-
 namespace {
 using Sides = std::vector<int>;
 Sides SidesOf(const CRect& r) {
@@ -136,7 +98,9 @@ Sides SidesOf(const CRect& r) {
 } // namespace
 
 // The edge a creator asks for lies within the window's rectangle and around
-// its client area, where the object's controls and child windows live.
+// its client area, where the object's controls and child windows live; the
+// sizes reach OnSize, and destroying runs the parent's handler, then the
+// child's, and removes every window.
 TEST(Wnd, BorderAndClientEdgeSurroundTheClientArea) {
     g_log.clear();
     QWidget host;
@@ -236,9 +200,6 @@ TEST(Wnd, ControlTextsAreGbkAndMultiLineEditsUseCrLf) {
     EXPECT_EQ(wnd.GetDlgItemText(6009), "贸易商");
     EXPECT_FALSE(wnd.SetDlgItemText(9999, "x"));
     EXPECT_EQ(wnd.GetDlgItemText(9999), "");
-
-    wnd.EnableDlgItem(6001, false);
-    EXPECT_FALSE(wnd.IsDlgItemEnabled(6001));
 }
 
 TEST(Wnd, ComboChoiceIsSelectedByCaseInsensitivePrefix) {

@@ -45,7 +45,7 @@ TEST_P(SiteEditTest, LoadsTheSiteAndSavesOnlyItsAccountAsTyped) {
         SetControlText(Field(d, "UserName"), "it's \"me\"");
         SetControlText(Field(d, "UserPass"), "密码");
         SetControlText(Field(d, "Comment"), "第一行\r\n第二行");
-        d.SendCommand(IDOK);
+        static_cast<QPushButton*>(d.GetDlgItem(IDOK))->click(); // the form's own button
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(Value("UserName", 2), "it's \"me\"");
@@ -57,19 +57,13 @@ TEST_P(SiteEditTest, LoadsTheSiteAndSavesOnlyItsAccountAsTyped) {
     EXPECT_EQ(Parameter("Comment"), "第一行\r\n第二行");
 }
 
-TEST_P(SiteEditTest, NewSiteIsInsertedThenUpdatedAndAFailedSaveKeepsTheDialogOpen) {
-    const int result = Run("", [this](CSiteEditDialog& d) {
+// A save that fails keeps the dialog open: the database fault tests' case.
+TEST_P(SiteEditTest, NewSiteIsInsertedAndItsKeyShown) {
+    const int result = Run("", [](CSiteEditDialog& d) {
         EXPECT_EQ(GetControlText(Field(d, "Keyid")), "");
         SetControlText(Field(d, "UserName"), "new");
         SetControlText(Field(d, "UserPass"), "pass");
         SetControlText(Field(d, "Comment"), "remark");
-        ExecuteOrFail(m_db, "alter table SiteData rename to SiteGone");
-        m_seam.ExpectBox(IDOK);
-        d.SendCommand(IDOK);
-        ASSERT_EQ(m_seam.Boxes().size(), 1u);
-        EXPECT_NE(m_seam.Boxes()[0].text, "") << "the database's error";
-        EXPECT_FALSE(d.IsEnded());
-        ExecuteOrFail(m_db, "alter table SiteGone rename to SiteData");
         d.SendCommand(IDOK);
         EXPECT_EQ(GetControlText(Field(d, "Keyid")), "6");
     });

@@ -28,13 +28,8 @@ protected:
             joined += (row > 1 ? "|" : "") + Text(row, col);
         return joined;
     }
-    QWidget* Button(int id) {
-        for (QPushButton* button : m_host.findChildren<QPushButton*>())
-            if (ControlId(button) == id)
-                return button;
-        return nullptr;
-    }
-    void Press(int id) { static_cast<QPushButton*>(Button(id))->click(); }
+    QWidget* Button(int id) { return FindButton(&m_host, id); }
+    void Press(int id) { PressButton(&m_host, id); }
     // Runs the query dialog: types text and confirms.
     void Query(const std::string& text) {
         m_seam.ExpectDialog([text](CDialog& d) {

@@ -1,13 +1,16 @@
 #include "tests/support/TestSupport.h"
 
 #include "platform/CodePage.h"
+#include "platform/Controls.h"
 #include "platform/HostFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 #include <ctime>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -90,4 +93,18 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 void ProcessEvents() {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
+}
+
+QPushButton* FindButton(QWidget* window, int id) {
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        if (ControlId(button) == id)
+            return button;
+    return nullptr;
+}
+
+void PressButton(QWidget* window, int id) {
+    if (QPushButton* button = FindButton(window, id))
+        button->click();
+    else
+        ADD_FAILURE() << "no button " << id;
 }

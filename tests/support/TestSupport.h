@@ -44,3 +44,10 @@ std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // Delivers posted commands and other queued work.
 void ProcessEvents();
+
+class QPushButton;
+class QWidget;
+// The push button with the control id anywhere in the window, or nullptr.
+QPushButton* FindButton(QWidget* window, int id);
+// Clicks that button as the user does; a test fails on a window without it.
+void PressButton(QWidget* window, int id);

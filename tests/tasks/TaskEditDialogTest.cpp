@@ -28,11 +28,7 @@ protected:
     }
     static void Type(CDialog& d, int id, const std::string& text) { d.SetDlgItemText(id, text); }
     // The buttons lie in the dialog's button strip.
-    static void Click(CDialog& d, int id) {
-        QPushButton* button = FindButton(d.Widget(), id);
-        ASSERT_NE(button, nullptr) << id;
-        button->click();
-    }
+    static void Click(CDialog& d, int id) { PressButton(d.Widget(), id); }
     std::string LastBox() const { return ::LastBox(m_seam); }
     Rows Tasks() {
         return ReadRows(m_db, "select KeyId,Title,Content,Comment,UserName,Produce,Model,UnitName,"
@@ -49,8 +45,6 @@ TEST_P(TaskEditDialogTest, NewTaskIsInsertedOnceThenUpdatedAndPublishedAndEdited
     CTaskEditDialog add;
     const int result = Edit(add, -1, [&](CDialog& d) {
         EXPECT_EQ(d.GetWindowText(), "编辑信息");
-        EXPECT_EQ(d.GetWindowRect().Width(), CTaskEditDialog::kWidth);
-        EXPECT_EQ(d.GetWindowRect().Height(), CTaskEditDialog::kHeight);
         // The body takes the height the other rows leave.
         EXPECT_GT(d.GetDlgItem(kContentEdit)->height(), 250);
         // Typing goes to the title, and Enter there does not run a button.
@@ -80,8 +74,8 @@ TEST_P(TaskEditDialogTest, NewTaskIsInsertedOnceThenUpdatedAndPublishedAndEdited
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(add.GetTaskKey(), std::stoi(*rows[0][0]));
     EXPECT_EQ(rows[0],
-              Texts({rows[0][0]->c_str(), "供应'车床", "第一行\r\n第二行", "备注", "nimbrel01",
-                     "北京", "CK-6140", "台", "10", "9.5万", "7", "/A/B/", "0", "0", "0"}));
+              (Row{rows[0][0]->c_str(), "供应'车床", "第一行\r\n第二行", "备注", "nimbrel01",
+                   "北京", "CK-6140", "台", "10", "9.5万", "7", "/A/B/", "0", "0", "0"}));
     const Rows times = ReadRows(m_db, "select CreateTime,LastTime from Nimbrel");
     EXPECT_TRUE(times[0][0] && times[0][1]);
 
@@ -105,7 +99,7 @@ TEST_P(TaskEditDialogTest, NewTaskIsInsertedOnceThenUpdatedAndPublishedAndEdited
               IDCANCEL);
     EXPECT_FALSE(edit.GetPublish());
     EXPECT_EQ(ReadRows(m_db, "select Comment,TotalCount,UserName from Nimbrel"),
-              Rows{Texts({"改过", "0", "nimbrel01"})});
+              (Rows{{"改过", "0", "nimbrel01"}}));
 }
 
 TEST_P(TaskEditDialogTest, ChecksRefuseInOrderAndExitAfterASaveKeepsTheKey) {

@@ -4,17 +4,12 @@
 #include "tasks/PublishTaskListView.h"
 
 #include "database/AdoDatabase.h"
-#include "platform/CodePage.h"
 #include "platform/Dialog.h"
 #include "platform/HostFolder.h"
 #include "tasks/TaskIds.h"
 #include "tests/tasks/TaskTestSupport.h"
 #include "toolkit/CategoryNameDialog.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QThread>
 #include <sys/stat.h>
 
 using namespace tasks;
@@ -62,11 +57,7 @@ protected:
             keys.push_back(Grid().GetItemText(row, 0));
         return keys;
     }
-    QPushButton* Button(int id) { return FindButton(m_view.Widget(), id); }
-    void Click(int id) {
-        ASSERT_NE(Button(id), nullptr) << id;
-        Button(id)->click();
-    }
+    void Click(int id) { PressButton(m_view.Widget(), id); }
     void Select(HTREEITEM item) { ASSERT_TRUE(Tree().SelectItem(item)); }
     HTREEITEM Category(const std::string& name, HTREEITEM under = nullptr) {
         for (HTREEITEM item = Tree().GetChildItem(under ? under : Tree().GetRootClassItem()); item;
@@ -87,37 +78,11 @@ protected:
     CDestroyWindowFirst<CPublishTaskListView> m_view; // as the module hands it out
 };
 
-// Korvald.exe takes the folder of its file as its host folder: it is copied
-// there, with links to the build's libraries beside it.
-void InstallWorker(const TempHostFolder& host) {
-    const QString folder = FromPath(host.Path());
-    ASSERT_TRUE(QFile::copy(QStringLiteral(KORVALD_EXE), folder + QStringLiteral("Korvald.exe")));
-    const QDir app(QStringLiteral(NIMBREL_APP_DIR));
-    for (const QString& library : app.entryList({QStringLiteral("*.so*")}, QDir::Files))
-        ASSERT_TRUE(QFile::link(app.filePath(library), folder + library));
-}
-
-// Waits until the worker's run of the task is over: its last write sets
-// FDStatus (1 or 2). The lock file cannot tell: probing it between the
-// worker's creating and locking it would find it free, or take it from the
-// worker, which would then end without working.
-void WaitForWorker(CAdoDatabase& db, const TempHostFolder& host, const std::string& key) {
-    QDeadlineTimer deadline(60000);
-    while (!deadline.hasExpired()) {
-        const Rows status = ReadRows(db, "select FDStatus from Nimbrel where KeyId=" + key);
-        if (status.size() == 1 && status[0][0].value_or("0") != "0")
-            return;
-        QThread::msleep(20);
-    }
-    ADD_FAILURE() << "Korvald.exe did not finish: "
-                  << Utf8(host.Read("data/nimbrel" + key + ".log"));
-}
-
 } // namespace
 
 TEST_P(TaskListTest, NewTaskIsPublishedByTheWorkerAndARefreshShowsItsCounts) {
-    InstallWorker(Host());
-    ASSERT_FALSE(HasFatalFailure());
+    std::string error;
+    ASSERT_TRUE(InstallWorker(Host().Path(), error)) << error;
     AddSites("(3,'丙网',1,1),(5,'不发',1,0),(8,NULL,1,1),(9,'未选',0,1),(12,'十二,网',1,1)");
     Host().Write("database.ini", "\r\n[Other]\r\nKey=kept\r\n");
     ::chmod(Host().Path("database.ini").c_str(), 0644);
@@ -144,7 +109,7 @@ TEST_P(TaskListTest, NewTaskIsPublishedByTheWorkerAndARefreshShowsItsCounts) {
 
     ProcessEvents();
     EXPECT_EQ(Host().Read("data/nimbrel3.tsk"), "3,丙网\r\n8,\r\n12,十二,网\r\n");
-    EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=3"), Rows{Texts({"3"})});
+    EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=3"), Rows{{"3"}});
     EXPECT_EQ(Host().Read("database.ini"), "\r\n[Other]\r\nKey=kept\r\n\r\n[Korvald]\r\nConnect=" +
                                                m_test.ConnectionString() + "\r\n");
     EXPECT_EQ(FileMode(Host().Path("database.ini")), 0600u);
@@ -153,7 +118,7 @@ TEST_P(TaskListTest, NewTaskIsPublishedByTheWorkerAndARefreshShowsItsCounts) {
     EXPECT_EQ(m_seam.Launches()[0].parameters, "task=Nimbrel&Keyid=3");
     EXPECT_GT(m_seam.WaitCursorShown(), 0);
 
-    WaitForWorker(m_db, Host(), "3");
+    ASSERT_TRUE(WaitForWorker(m_db, Host().Path(), "3")) << Utf8(Host().Read("data/nimbrel3.log"));
     Select(Tree().GetRootClassItem());
     Select(Category("A"));
     EXPECT_EQ(Keys(), (Lines{"3", "2", "1"}));
@@ -178,9 +143,6 @@ TEST_P(TaskListTest, NewTaskIsPublishedByTheWorkerAndARefreshShowsItsCounts) {
     EXPECT_EQ(Grid().GetItemText(1, 1), "再发");
     ASSERT_EQ(m_seam.Launches().size(), 2u);
     EXPECT_EQ(m_seam.Launches()[1].parameters, "task=Nimbrel&Keyid=3");
-
-    m_view.DestroyWindow();
-    EXPECT_TRUE(Contains(Host().Read("res/gridpos.ini"), "[CPublishTaskListView]\r\nColumnWidth="));
 }
 
 TEST_P(TaskListTest, RenamingMovesOnlyTheCategorysOwnTasksAndDeletingNeedsAnEmptyCategory) {
@@ -195,9 +157,9 @@ TEST_P(TaskListTest, RenamingMovesOnlyTheCategorysOwnTasksAndDeletingNeedsAnEmpt
     rename("B'1");
     EXPECT_EQ(Tree().GetItemText(Category("B'1")), "B'1");
     EXPECT_EQ(ReadRows(m_db, "select Name,ClassPath from NimbrelClass where KeyId=1"),
-              Rows{Texts({"B'1", "/B'1/"})});
+              (Rows{{"B'1", "/B'1/"}}));
     EXPECT_EQ(ReadRows(m_db, "select ClassPath from Nimbrel order by KeyId"),
-              (Rows{Texts({"/B'1/"}), Texts({"/A/Sub/"})}));
+              (Rows{{"/B'1/"}, {"/A/Sub/"}}));
 
     // A category with a subcategory, then one with a task, are refused.
     for (int i = 0; i < 2; ++i)
@@ -227,7 +189,7 @@ TEST_P(TaskListTest, RenamingMovesOnlyTheCategorysOwnTasksAndDeletingNeedsAnEmpt
     Click(list::kCategoryMenu);
     ASSERT_EQ(m_seam.Menus().size(), 1u);
     const MenuRequest& menu = m_seam.Menus()[0];
-    EXPECT_EQ(menu.anchor, Button(list::kCategoryMenu));
+    EXPECT_EQ(menu.anchor, FindButton(m_view.Widget(), list::kCategoryMenu));
     ASSERT_EQ(menu.items.size(), 3u);
     EXPECT_EQ(menu.items[1].id, list::kRenameCategory);
     EXPECT_EQ(menu.items[1].text, "修改分类名称");
@@ -239,7 +201,7 @@ TEST_P(TaskListTest, RenamingMovesOnlyTheCategorysOwnTasksAndDeletingNeedsAnEmpt
     m_seam.ExpectBox(IDOK);
     m_view.SendCommand(list::kDeleteCategory);
     EXPECT_EQ(ReadRows(m_db, "select KeyId from NimbrelClass order by KeyId"),
-              (Rows{Texts({"1"}), Texts({"2"}), Texts({"3"})}));
+              (Rows{{"1"}, {"2"}, {"3"}}));
 }
 
 TEST_P(TaskListTest, DeletingSkipsUnselectedRowsRemovesFilesAndAsksAfterAFailure) {
@@ -264,7 +226,7 @@ TEST_P(TaskListTest, DeletingSkipsUnselectedRowsRemovesFilesAndAsksAfterAFailure
     m_view.SendCommand(list::kDeleteTasks);
     EXPECT_EQ(Keys(), (Lines{"5", "3", "1"}));
     EXPECT_EQ(ReadRows(m_db, "select KeyId from Nimbrel order by KeyId"),
-              (Rows{Texts({"1"}), Texts({"3"}), Texts({"5"})}));
+              (Rows{{"1"}, {"3"}, {"5"}}));
     for (const char* gone : {"data/nimbrel4.log", "data/nimbrel2.log"})
         EXPECT_FALSE(Host().Exists(gone)) << gone;
     EXPECT_TRUE(Host().Exists("data/nimbrel3.log"));
@@ -280,7 +242,7 @@ TEST_P(TaskListTest, DeletingSkipsUnselectedRowsRemovesFilesAndAsksAfterAFailure
     EXPECT_EQ(m_seam.Boxes().back().type, MB_YESNO);
     EXPECT_EQ(Keys(), (Lines{"5", "1"}));
     EXPECT_TRUE(Host().Exists("data/nimbrel5.log")) << "row 1 was not reached";
-    EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{Texts({"3"})});
+    EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{{"3"}});
 }
 
 TEST_P(TaskListTest, CommandsAskForWhatTheyWorkOnAndAnUnsavedNewTaskAddsNoRow) {
@@ -303,7 +265,7 @@ TEST_P(TaskListTest, CommandsAskForWhatTheyWorkOnAndAnUnsavedNewTaskAddsNoRow) {
     });
     m_view.SendCommand(list::kAddTask);
     EXPECT_EQ(Keys(), (Lines{"2", "1"}));
-    EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{Texts({"2"})});
+    EXPECT_EQ(ReadRows(m_db, "select count(*) from Nimbrel"), Rows{{"2"}});
 }
 
 TEST_P(TaskListTest, CopyLandsInTheSelectedCategoryAndACategoryShowsItsNewest200) {
@@ -324,7 +286,7 @@ TEST_P(TaskListTest, CopyLandsInTheSelectedCategoryAndACategoryShowsItsNewest200
     EXPECT_EQ(Keys(), (Lines{"3", "2", "1"}));
     EXPECT_EQ(ReadRows(m_db, "select TaskClass,ClassPath,Title,Content,Comment,UserName,SiteName,"
                              "TotalCount,Progress,TaskStatus from Nimbrel where KeyId=3"),
-              Rows{Texts({"1", "/A/", "二", "正文", "c", "u", "s", "4", "0", "0"})});
+              (Rows{{"1", "/A/", "二", "正文", "c", "u", "s", "4", "0", "0"}}));
 
     for (int i = 0; i < 250; ++i)
         AddTask(3, "/K/", "多");
@@ -335,7 +297,7 @@ TEST_P(TaskListTest, CopyLandsInTheSelectedCategoryAndACategoryShowsItsNewest200
     EXPECT_EQ(keys.back(), "54");
 }
 
-TEST_P(TaskListTest, PublishingNeedsAFocusAndAWritableTaskFileAndStartsWithoutSites) {
+TEST_P(TaskListTest, PublishingNeedsAFocusAndStartsWithoutSites) {
     AddSites("(1,'未自动',1,0)");
     Open();
     Grid().SetSelectedRange(1, 0, 1, 6);
@@ -347,18 +309,9 @@ TEST_P(TaskListTest, PublishingNeedsAFocusAndAWritableTaskFileAndStartsWithoutSi
     Grid().SetFocusCell(2, 1);
     m_view.SendCommand(list::kPublishTask);
     EXPECT_EQ(Host().Read("data/nimbrel1.tsk"), "");
-    EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=1"), Rows{Texts({"0"})});
+    EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=1"), Rows{{"0"}});
     ASSERT_EQ(m_seam.Launches().size(), 1u);
     EXPECT_EQ(FileMode(Host().Path("database.ini")), 0600u);
-
-    // A task file that cannot be created stops everything else.
-    ASSERT_TRUE(QDir().mkpath(FromPath(Host().Path("data/nimbrel2.tsk"))));
-    Grid().SetFocusCell(1, 1);
-    m_seam.ExpectBox(IDOK);
-    m_view.SendCommand(list::kPublishTask);
-    EXPECT_TRUE(Contains(LastBox(), Host().Path("data/nimbrel2.tsk"))) << Utf8(LastBox());
-    EXPECT_EQ(ReadRows(m_db, "select TotalCount from Nimbrel where KeyId=2"), Rows{Texts({"4"})});
-    EXPECT_EQ(m_seam.Launches().size(), 1u);
 }
 
 NIMBREL_ON_BOTH_ENGINES(TaskListTest);

@@ -6,25 +6,8 @@
 
 #include <QPushButton>
 #include <QWidget>
-#include <initializer_list>
 
 using Rows = std::vector<Row>;
-
-// A row of texts as ReadRows gives it; nullptr stands for NULL.
-inline Row Texts(std::initializer_list<const char*> values) {
-    Row row;
-    for (const char* value : values)
-        row.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-    return row;
-}
-
-// The push button with the control id anywhere in the window, or nullptr.
-inline QPushButton* FindButton(QWidget* window, int id) {
-    for (QPushButton* button : window->findChildren<QPushButton*>())
-        if (ControlId(button) == id)
-            return button;
-    return nullptr;
-}
 
 // The text of the last message box shown, empty before the first.
 inline std::string LastBox(const ScriptedInteraction& seam) {

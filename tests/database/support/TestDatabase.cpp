@@ -3,10 +3,17 @@
 #include "database/AdoDatabase.h"
 #include "database/AdoRecordset.h"
 #include "database/Schema.h"
+#include "platform/CodePage.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
 #include <QtGlobal>
 #include <atomic>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/file.h>
 #include <unistd.h>
 
 std::string PostgresSetting(const std::string& name) {
@@ -92,4 +99,40 @@ void ExecuteOrFail(CAdoDatabase& db, const std::string& sql) {
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
+}
+
+bool InstallWorker(const std::string& folder, std::string& error) {
+    const QString target = FromPath(folder);
+    if (!QFile::copy(QStringLiteral(KORVALD_EXE), target + QStringLiteral("Korvald.exe"))) {
+        error = "cannot copy Korvald.exe into " + folder;
+        return false;
+    }
+    const QDir app(QStringLiteral(NIMBREL_APP_DIR));
+    for (const QString& library : app.entryList({QStringLiteral("*.so*")}, QDir::Files)) {
+        if (!QFile::link(app.filePath(library), target + library)) {
+            error = "cannot link " + library.toStdString();
+            return false;
+        }
+    }
+    return true;
+}
+
+// The worker creates its lock file a moment before it takes the lock, so the
+// status alone tells that the run has reached its end.
+bool WaitForWorker(CAdoDatabase& db, const std::string& folder, const std::string& key) {
+    const std::string lock = folder + "data/nimbrel" + key + ".lock";
+    const std::string status = "select FDStatus from Nimbrel where KeyId=" + key;
+    QDeadlineTimer deadline(60000);
+    while (!deadline.hasExpired()) {
+        const std::vector<Row> rows = ReadRows(db, status);
+        const bool finished = rows.size() == 1 && rows[0][0] && *rows[0][0] != "0";
+        const int fd = finished ? ::open(lock.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+        const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        if (free)
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
 }

@@ -70,3 +70,11 @@ std::vector<Row> ReadRows(CAdoDatabase& db, const std::string& sql);
 void ExecuteOrFail(CAdoDatabase& db, const std::string& sql);
 
 bool Contains(const std::string& text, const std::string& part);
+
+// Korvald.exe in a host folder: a copy, since it takes the folder of its file
+// as its own, with links to the build's libraries beside it. False with the
+// reason in error.
+bool InstallWorker(const std::string& folder, std::string& error);
+// Waits up to a minute for the worker's run of task key to end: its row shows
+// the final status (set last) and the run's lock is free. False on timeout.
+bool WaitForWorker(CAdoDatabase& db, const std::string& folder, const std::string& key);
