@@ -13,7 +13,7 @@ packages=(
   libsqlite3-dev libpq-dev
   libgtest-dev libbenchmark-dev desktop-file-utils
   postgresql
-  fonts-noto-cjk
+  fonts-arphic-uming fonts-noto-cjk
 )
 for group in "$@"; do
   case $group in
