@@ -13,6 +13,7 @@
 #include "widgets/ButtonPicture.h"
 
 #include <algorithm>
+#include <vector>
 
 using namespace SiteIds;
 
@@ -87,13 +88,13 @@ void CSiteListView::BuildToolbar() {
     m_toolbar.AddRow(2, kFixed);
     row = m_toolbar.AddRow(18, kFixed);
     row->SetCellGap(0);
-    const std::string picture = HostPath("images/item.gif");
-    for (const ToolbarButton& b : kButtons) {
-        QWidget* button = b.kind == ButtonKind::Panel
-                              ? m_toolbar.AddButton(row, b.caption, b.id, b.width, kFixed)
-                              : m_toolbar.Layout().AddButton(row, b.caption, b.id, b.width, kFixed);
-        SetButtonPicture(button, picture, RGB(255, 255, 255));
-    }
+    std::vector<QWidget*> buttons;
+    for (const ToolbarButton& b : kButtons)
+        buttons.push_back(
+            b.kind == ButtonKind::Panel
+                ? m_toolbar.AddButton(row, b.caption, b.id, b.width, kFixed)
+                : m_toolbar.Layout().AddButton(row, b.caption, b.id, b.width, kFixed));
+    SetButtonPictures(buttons, HostPath("images/item.gif"), RGB(255, 255, 255));
 }
 
 void CSiteListView::BuildGrid() {

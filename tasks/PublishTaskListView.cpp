@@ -64,9 +64,9 @@ void CPublishTaskListView::BuildButtons() {
     m_layout.AddSharedCell(strip, &m_panel, 100, kStretch);
 
     CRowLayout::Row* r = m_panel.AddRow(24, kFixed);
-    auto button = [this, r](const char* caption, int id, int width) {
-        SetButtonPicture(m_panel.AddButton(r, caption, id, width, kFixed), "images/item.gif",
-                         kWhite);
+    std::vector<QWidget*> buttons;
+    auto button = [&](const char* caption, int id, int width) {
+        buttons.push_back(m_panel.AddButton(r, caption, id, width, kFixed));
     };
     button("分类", kCategoryMenu, 60);
     button("添加", kAddTask, 60);
@@ -74,6 +74,7 @@ void CPublishTaskListView::BuildButtons() {
     button("复制", kCopyTask, 60);
     button("删除", kDeleteTasks, 60);
     button("发布信息", kPublishTask, 80);
+    SetButtonPictures(buttons, "images/item.gif", kWhite);
     m_panel.AddRow(5, kFixed);
 }
 

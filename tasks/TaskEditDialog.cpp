@@ -12,6 +12,7 @@
 #include "widgets/ButtonPicture.h"
 
 #include <cstdio>
+#include <vector>
 
 using namespace tasks::editor;
 
@@ -49,15 +50,16 @@ bool CTaskEditDialog::OnInitDialog() {
 void CTaskEditDialog::BuildRows(CRowLayout& l) {
     m_panel.Create(CRect{}, this, 0);
     CRowLayout::Row* r = m_panel.AddRow(28, kFixed);
-    auto button = [this, r](const char* caption, int id, int width) {
-        SetButtonPicture(m_panel.AddButton(r, caption, id, width, kFixed), "images/item.gif",
-                         RGB(255, 255, 255));
+    std::vector<QWidget*> buttons;
+    auto button = [&](const char* caption, int id, int width) {
+        buttons.push_back(m_panel.AddButton(r, caption, id, width, kFixed));
     };
     button("导入任务", kImportButton, 80);
     button("导出任务", kExportButton, 80);
     button("保存", kSaveButton, 60);
     button("立刻发布", kPublishButton, 80);
     button("退出", IDCANCEL, 60);
+    SetButtonPictures(buttons, "images/item.gif", RGB(255, 255, 255));
 
     l.AddSharedCell(l.AddRow(32, kFixed), &m_panel, 100, kStretch);
     r = l.AddRow(20, kFixed);

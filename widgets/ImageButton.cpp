@@ -13,14 +13,18 @@ CImageButton::CImageButton(const QString& caption, QWidget* parent) : QPushButto
 }
 
 bool CImageButton::SetPicture(const std::string& name, COLORREF transparent) {
-    m_picture = LoadPicture(name, CLR_NONE, transparent);
-    if (m_picture.isNull()) {
+    SetPicture(LoadPicture(name, CLR_NONE, transparent));
+    return HasPicture();
+}
+
+void CImageButton::SetPicture(const QImage& picture) {
+    if (picture.isNull()) {
         ClearPicture();
-        return false;
+        return;
     }
+    m_picture = picture;
     setIcon(QIcon(QPixmap::fromImage(m_picture)));
     setIconSize(m_picture.size());
-    return true;
 }
 
 void CImageButton::ClearPicture() {

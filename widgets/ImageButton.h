@@ -20,6 +20,9 @@ public:
     // `transparent` become see-through. A picture the loader refuses leaves
     // the button without one and gives false.
     bool SetPicture(const std::string& name, COLORREF transparent);
+    // A picture loaded once for many buttons, see-through colour removed; a
+    // null picture leaves the button without one.
+    void SetPicture(const QImage& picture);
     void ClearPicture();
     bool HasPicture() const { return !m_picture.isNull(); }
     // The picture as it is drawn, see-through colour removed.
