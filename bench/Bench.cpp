@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <cerrno>
 #include <cstdio>
@@ -25,13 +26,22 @@ void UseOffscreenPlatformByDefault() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-void UseShippedColumnWidths(const QString& hostFolder, bool shipped) {
+void InstallShippedFiles(const QString& hostFolder) {
+    const QDir shipped(QStringLiteral(NIMBREL_APP_DIR));
     const QDir host(hostFolder);
-    const QString kept = host.filePath(QStringLiteral("res/gridpos.ini"));
-    QFile::remove(kept);
-    if (shipped && !(host.mkpath(QStringLiteral("res")) &&
-                     QFile::copy(QStringLiteral(NIMBREL_SHIPPED_WIDTHS), kept)))
-        Fail("the shipped column widths could not be copied");
+    const QString files[] = {QStringLiteral("uiprofile.ini"), QStringLiteral("images/item.gif"),
+                             QStringLiteral("images/folder.gif"), QStringLiteral("res/gridpos.ini"),
+                             QStringLiteral("res/SiteEditDlg.htm")};
+    for (const QString& file : files) {
+        QFile::remove(host.filePath(file));
+        if (!host.mkpath(QFileInfo(file).path()) ||
+            !QFile::copy(shipped.filePath(file), host.filePath(file)))
+            Fail("the shipped file " + file.toStdString() + " could not be copied");
+    }
+}
+
+void RemoveColumnWidths(const QString& hostFolder) {
+    QFile::remove(QDir(hostFolder).filePath(QStringLiteral("res/gridpos.ini")));
 }
 
 double ProcessMs() {

@@ -16,10 +16,12 @@ std::string ToUtf8(const std::string& gbk);
 // application object is made.
 void UseOffscreenPlatformByDefault();
 
-// The column widths the product ships (res/gridpos.ini) put into a host
-// folder, as a new user has them; with shipped false, no widths file, so
-// that every column is only as wide as its caption.
-void UseShippedColumnWidths(const QString& hostFolder, bool shipped);
+// The files the product ships put into a host folder, as a new user has
+// them: the interface profile, the pictures, the forms and the column widths.
+void InstallShippedFiles(const QString& hostFolder);
+// Without its widths file a list shows every column only as wide as its
+// caption.
+void RemoveColumnWidths(const QString& hostFolder);
 
 // The processor time of the process, in milliseconds. Benchmarks time by it,
 // not by the clock on the wall: the machine they run on is shared, and a run

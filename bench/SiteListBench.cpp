@@ -86,13 +86,13 @@ void PrintOpening(const char* columns, const Opening& opening) {
                 kPageRows, kSites, columns, kRounds, opening.open, opening.paint, opening.raw);
 }
 
-// As a new user opens it: with the column widths the product ships. Then
-// with every column only as wide as its caption, as without the widths file,
-// where most texts are cut to fit.
+// As a new user opens it: with the files the product ships, the column
+// widths among them. Then with every column only as wide as its caption, as
+// without the widths file, where most texts are cut to fit.
 void MeasureBothWidths(const QString& host) {
-    UseShippedColumnWidths(host, true);
+    InstallShippedFiles(host);
     const Opening shipped = MeasureOpening();
-    UseShippedColumnWidths(host, false);
+    RemoveColumnWidths(host);
     const Opening narrow = MeasureOpening();
     std::printf("select: %s\n", ToUtf8(shipped.select).c_str());
     PrintOpening("shipped column widths", shipped);

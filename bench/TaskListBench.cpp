@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
     SetHostFolder(ToPath(dir.path())); // path bytes, not GBK
-    UseShippedColumnWidths(dir.path(), true);
+    InstallShippedFiles(dir.path());
     g_file = dir.filePath(QStringLiteral("tasks.db")).toStdString();
 
     CAdoDatabase db;
