@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "tests/support/TestSupport.h"
+#include "widgets/ButtonPicture.h"
 
 #include <QPalette>
 #include <gtest/gtest.h>
@@ -45,6 +46,22 @@ TEST_F(Pictures, FileThatCannotBeLoadedLeavesNoPicture) {
     EXPECT_TRUE(button.icon().isNull());
     ASSERT_TRUE(m_host.Write(m_bmp, "BM and nothing more"));
     EXPECT_FALSE(button.SetPicture(m_bmp, RGB(255, 255, 255)));
+}
+
+TEST_F(Pictures, OnePictureReadForAWholeToolbar) {
+    QWidget toolbar;
+    auto* first = new CImageButton(&toolbar);
+    auto* second = new CImageButton(&toolbar);
+    auto* label = new QWidget(&toolbar); // not an image button: left alone
+    EXPECT_TRUE(SetButtonPictures({first, label, second}, m_bmp, RGB(255, 255, 255)));
+    ASSERT_TRUE(first->HasPicture());
+    EXPECT_EQ(first->Picture(), second->Picture());
+    EXPECT_EQ(second->Picture().pixel(0, 0), qRgba(0, 0, 0, 0)) << "white is see-through";
+    EXPECT_EQ(second->iconSize(), QSize(3, 1));
+
+    EXPECT_FALSE(SetButtonPictures({first, second}, "images/none.bmp", RGB(255, 255, 255)));
+    EXPECT_FALSE(first->HasPicture());
+    EXPECT_TRUE(second->icon().isNull());
 }
 
 TEST(ImageButton, TransparentDrawingLetsTheParentBackgroundShow) {
