@@ -32,7 +32,7 @@ int PrefixBytes(std::size_t length) {
     return n;
 }
 
-std::size_t DecodeLength(const std::string& packed, std::size_t& pos) {
+std::size_t DecodeLength(std::string_view packed, std::size_t& pos) {
     std::size_t length = 0;
     int shift = 0;
     while (pos < packed.size()) {
@@ -53,7 +53,7 @@ struct CellSpan {
 
 // Finds cell col; false when the row stores fewer cells (count is then the
 // number stored).
-bool FindCell(const std::string& packed, int col, CellSpan& span, int& count) {
+bool FindCell(std::string_view packed, int col, CellSpan& span, int& count) {
     std::size_t pos = 0;
     count = 0;
     while (pos < packed.size()) {
@@ -69,25 +69,41 @@ bool FindCell(const std::string& packed, int col, CellSpan& span, int& count) {
     return false;
 }
 
-// Rebuilds the packed texts with [from, to) replaced by the given pieces, in
-// a buffer of exactly the needed size: rows are filled cell by cell, and the
-// doubling growth of an appended string would waste up to half of each row.
-void Splice(std::string& packed, std::size_t from, std::size_t to, std::string_view a,
-            std::string_view b) {
-    std::string rebuilt;
-    rebuilt.reserve(packed.size() - (to - from) + a.size() + b.size());
-    rebuilt.append(packed, 0, from);
-    rebuilt.append(a);
-    rebuilt.append(b);
-    rebuilt.append(packed, to, std::string::npos);
-    packed.swap(rebuilt);
-}
-
 } // namespace
 
 CGridModel::CGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 CGridModel::~CGridModel() = default;
+
+// Rebuilds a row's packed texts with [from, to) replaced by the given pieces,
+// into the row's own buffer of exactly the needed size: rows are filled cell
+// by cell, and the doubling growth of an appended string would waste up to
+// half of each row.
+void CGridModel::Splice(Row& row, std::size_t from, std::size_t to, std::string_view a,
+                        std::string_view b) {
+    const std::string_view packed = row.texts;
+    std::string rebuilt;
+    rebuilt.reserve(packed.size() - (to - from) + a.size() + b.size());
+    rebuilt.append(packed.substr(0, from));
+    rebuilt.append(a);
+    rebuilt.append(b);
+    rebuilt.append(packed.substr(to));
+    if (!row.own)
+        row.own = std::make_unique<std::string>();
+    row.own->swap(rebuilt);
+    row.texts = *row.own;
+}
+
+// Blocks stay while any row still reads from one: all go together once none
+// does, after a refill's clearing at the latest.
+void CGridModel::ReleaseUnusedBlocks() {
+    if (m_blocks.empty())
+        return;
+    for (const Row& row : m_rows)
+        if (!row.own && !row.texts.empty())
+            return;
+    m_blocks.clear();
+}
 
 int CGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : RowCount();
@@ -172,6 +188,7 @@ bool CGridModel::SetRowCount(int count) {
         beginRemoveRows(QModelIndex(), count, old - 1);
         m_rows.erase(m_rows.begin() + count, m_rows.end());
         m_rows.shrink_to_fit();
+        ReleaseUnusedBlocks();
         endRemoveRows();
     }
     if (m_fixedRows > count) {
@@ -209,10 +226,11 @@ void CGridModel::TruncateColumns(int count) {
         CellSpan span;
         int stored = 0;
         if (FindCell(row.texts, count, span, stored))
-            Splice(row.texts, span.begin, row.texts.size(), {}, {});
+            Splice(row, span.begin, row.texts.size(), {}, {});
         if (row.extras && int(row.extras->size()) > count)
             row.extras->resize(size_t(count));
     }
+    ReleaseUnusedBlocks(); // every row that was cut now has its own buffer
 }
 
 bool CGridModel::SetFixedRowCount(int count) {
@@ -263,31 +281,37 @@ int CGridModel::AppendRows(const std::vector<std::string_view>& texts, int colum
     if (count == 0)
         return first;
     const std::size_t stored = size_t(std::min(columns, ColumnCount()));
-    beginInsertRows(QModelIndex(), first, first + int(count) - 1);
-    m_rows.resize(m_rows.size() + count);
+    // Per row, the cells it stores: trailing empty cells are not, as SetText
+    // leaves them.
+    std::vector<std::size_t> cellsOf(count);
+    std::size_t bytes = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t begin = i * size_t(columns);
-        // Trailing empty cells are not stored, as SetText leaves them.
         std::size_t cells = std::min(stored, texts.size() - begin);
         while (cells > 0 && texts[begin + cells - 1].empty())
             --cells;
-        std::size_t bytes = 0;
+        cellsOf[i] = cells;
         for (std::size_t c = 0; c < cells; ++c)
             bytes += size_t(PrefixBytes(texts[begin + c].size())) + texts[begin + c].size();
+    }
+    beginInsertRows(QModelIndex(), first, first + int(count) - 1);
+    std::unique_ptr<char[]> block(new char[std::max<std::size_t>(bytes, 1)]);
+    char* out = block.get();
+    m_rows.resize(m_rows.size() + count);
+    for (std::size_t i = 0; i < count; ++i) {
         Row& row = m_rows[size_t(first) + i];
         row.height = height;
-        // Sized once and written in place: appending cell by cell costs more
-        // than the copying itself, and a fill appends tens of thousands.
-        row.texts.resize(bytes);
-        char* out = row.texts.data();
-        for (std::size_t c = 0; c < cells; ++c) {
-            const std::string_view text = texts[begin + c];
+        const char* const start = out;
+        for (std::size_t c = 0; c < cellsOf[i]; ++c) {
+            const std::string_view text = texts[i * size_t(columns) + c];
             out += EncodeLength(text.size(), out);
             if (!text.empty())
                 std::memcpy(out, text.data(), text.size());
             out += text.size();
         }
+        row.texts = std::string_view(start, size_t(out - start));
     }
+    m_blocks.push_back(std::move(block));
     endInsertRows();
     Q_EMIT geometryChanged();
     return first;
@@ -298,6 +322,7 @@ bool CGridModel::RemoveRow(int row) {
         return false;
     beginRemoveRows(QModelIndex(), row, row);
     m_rows.erase(m_rows.begin() + row);
+    ReleaseUnusedBlocks();
     // A fixed row that goes leaves one fixed row less.
     const bool wasFixed = row < m_fixedRows;
     if (wasFixed)
@@ -311,7 +336,7 @@ bool CGridModel::RemoveRow(int row) {
 std::string_view CGridModel::Text(int row, int col) const {
     if (!IsValidCell(row, col))
         return {};
-    const std::string& packed = m_rows[size_t(row)].texts;
+    const std::string_view packed = m_rows[size_t(row)].texts;
     CellSpan span;
     int stored = 0;
     if (!FindCell(packed, col, span, stored))
@@ -326,18 +351,19 @@ QString CGridModel::DisplayText(int row, int col) const {
 bool CGridModel::SetText(int row, int col, std::string_view gbk) {
     if (!IsValidCell(row, col))
         return false;
-    std::string& packed = m_rows[size_t(row)].texts;
+    Row& target = m_rows[size_t(row)];
+    const std::string_view packed = target.texts;
     char prefix[kMaxPrefixBytes];
     const int prefixLength = EncodeLength(gbk.size(), prefix);
     CellSpan span;
     int stored = 0;
     if (FindCell(packed, col, span, stored)) {
-        Splice(packed, span.begin, span.end, std::string_view(prefix, size_t(prefixLength)), gbk);
+        Splice(target, span.begin, span.end, std::string_view(prefix, size_t(prefixLength)), gbk);
     } else if (!gbk.empty()) {
         // Empty cells up to col are one zero length byte each.
         std::string filled(size_t(col - stored), '\0');
         filled.append(prefix, size_t(prefixLength));
-        Splice(packed, packed.size(), packed.size(), filled, gbk);
+        Splice(target, packed.size(), packed.size(), filled, gbk);
     }
     static const QList<int> kTextRoles{Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole};
     const QModelIndex changed = index(row, col);

@@ -91,15 +91,25 @@ private:
         unsigned state = 0;
     };
     struct Row {
-        std::string texts; // per cell: length prefix, then the GBK bytes
+        // Per cell: length prefix, then the GBK bytes. Rows appended together
+        // share one block of the model; a row written afterwards keeps its
+        // texts in a buffer of its own.
+        std::string_view texts;
+        std::unique_ptr<std::string> own;
         std::unique_ptr<std::vector<CellExtra>> extras;
         int height = -1;
     };
     const CellExtra* Extra(int row, int col) const;
     CellExtra& ExtraForWrite(int row, int col);
     void TruncateColumns(int count);
+    static void Splice(Row& row, std::size_t from, std::size_t to, std::string_view a,
+                       std::string_view b);
+    void ReleaseUnusedBlocks();
 
     std::vector<Row> m_rows;
+    // The appended rows' texts: one block per append, one contiguous write
+    // instead of an allocation per row. Freed when no row points into them.
+    std::vector<std::unique_ptr<char[]>> m_blocks;
     std::vector<int> m_widths;
     int m_fixedRows = 0;
     int m_fixedCols = 0;

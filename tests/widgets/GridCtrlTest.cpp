@@ -193,6 +193,21 @@ TEST_F(GridTest, RowsAppendedInABatchHoldTheirTextsAndHeight) {
     EXPECT_EQ(m_grid.AppendRows(texts, 0), -1);
     EXPECT_EQ(m_grid.AppendRows(texts, 3, -2), -1);
     EXPECT_EQ(m_grid.GetRowCount(), 5);
+
+    // Rows appended together share their storage: sorting, removing rows and
+    // cutting columns off leave every other row's texts as they were, and a
+    // refill after clearing starts afresh.
+    m_grid.AppendRows({"0", "z", "", "9", "y", "w"}, 3);
+    m_grid.SortTextItems(0, true);
+    EXPECT_EQ(Column(m_grid, 0), (std::vector<std::string>{"0", "1", "2", "3", "4", "9"}));
+    EXPECT_EQ(Column(m_grid, 2), (std::vector<std::string>{"", "", "中文", "later", "", "w"}));
+    EXPECT_TRUE(m_grid.DeleteRow(1));
+    m_grid.SetColumnCount(2);
+    EXPECT_EQ(Column(m_grid, 1), (std::vector<std::string>{"a1", "", longText, "", "y"}));
+    m_grid.DeleteNonFixedRows();
+    m_grid.AppendRows({"5", "v"}, 2);
+    EXPECT_EQ(Column(m_grid, 1), (std::vector<std::string>{"v"}));
+    EXPECT_EQ(m_grid.GetItemText(0, 1), "H1");
 }
 
 TEST_F(GridTest, DeletingRowsKeepsTheHeader) {
