@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "widgets/GridData.h"
 #include "widgets/GridPainter.h"
+#include "widgets/ScrollBarBands.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -29,6 +30,7 @@ CGridView::CGridView(CGridData& data, QWidget* parent)
     setFrameShape(QFrame::NoFrame);
     viewport()->setMouseTracking(true);                // the resize cursor over column edges
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent); // every pixel is painted
+    PaintScrollBarInBands(verticalScrollBar());
     ConnectModel();
     ScheduleLayout();
 }

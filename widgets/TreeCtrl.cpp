@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "widgets/PictureFile.h"
+#include "widgets/ScrollBarBands.h"
 
 #include <QHeaderView>
 #include <QIcon>
@@ -145,6 +146,7 @@ QWidget* CTreeCtrl::CreateWidget(QWidget* parent) {
     tree->setSelectionMode(QAbstractItemView::SingleSelection);
     tree->setItemDelegate(new RevertingDelegate(tree));
     tree->setIconSize(m_private->iconSize);
+    PaintScrollBarInBands(tree->verticalScrollBar());
     m_private->caretConnection =
         QObject::connect(tree, &QTreeWidget::currentItemChanged, tree, [this] {
             if (!m_private->quiet)
