@@ -76,22 +76,21 @@ CGridModel::CGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 CGridModel::~CGridModel() = default;
 
 // Rebuilds a row's packed texts with [from, to) replaced by the given pieces,
-// into the row's own buffer of exactly the needed size: rows are filled cell
-// by cell, and the doubling growth of an appended string would waste up to
-// half of each row.
+// into a buffer of the row's own of exactly the needed size.
 void CGridModel::Splice(Row& row, std::size_t from, std::size_t to, std::string_view a,
                         std::string_view b) {
-    const std::string_view packed = row.texts;
-    std::string rebuilt;
-    rebuilt.reserve(packed.size() - (to - from) + a.size() + b.size());
-    rebuilt.append(packed.substr(0, from));
-    rebuilt.append(a);
-    rebuilt.append(b);
-    rebuilt.append(packed.substr(to));
-    if (!row.own)
-        row.own = std::make_unique<std::string>();
-    row.own->swap(rebuilt);
-    row.texts = *row.own;
+    const std::string_view packed = row.Texts();
+    const std::size_t size = packed.size() - (to - from) + a.size() + b.size();
+    std::unique_ptr<char[]> rebuilt(size ? new char[size] : nullptr);
+    char* out = rebuilt.get();
+    for (std::string_view piece : {packed.substr(0, from), a, b, packed.substr(to)}) {
+        if (!piece.empty())
+            std::memcpy(out, piece.data(), piece.size());
+        out += piece.size();
+    }
+    row.own = std::move(rebuilt);
+    row.texts = row.own.get();
+    row.size = size;
 }
 
 // Blocks stay while any row still reads from one: all go together once none
@@ -100,7 +99,7 @@ void CGridModel::ReleaseUnusedBlocks() {
     if (m_blocks.empty())
         return;
     for (const Row& row : m_rows)
-        if (!row.own && !row.texts.empty())
+        if (row.InBlock())
             return;
     m_blocks.clear();
 }
@@ -225,8 +224,8 @@ void CGridModel::TruncateColumns(int count) {
     for (Row& row : m_rows) {
         CellSpan span;
         int stored = 0;
-        if (FindCell(row.texts, count, span, stored))
-            Splice(row, span.begin, row.texts.size(), {}, {});
+        if (FindCell(row.Texts(), count, span, stored))
+            Splice(row, span.begin, row.Texts().size(), {}, {});
         if (row.extras && int(row.extras->size()) > count)
             row.extras->resize(size_t(count));
     }
@@ -309,7 +308,8 @@ int CGridModel::AppendRows(const std::vector<std::string_view>& texts, int colum
                 std::memcpy(out, text.data(), text.size());
             out += text.size();
         }
-        row.texts = std::string_view(start, size_t(out - start));
+        row.texts = start;
+        row.size = size_t(out - start);
     }
     m_blocks.push_back(std::move(block));
     endInsertRows();
@@ -336,7 +336,7 @@ bool CGridModel::RemoveRow(int row) {
 std::string_view CGridModel::Text(int row, int col) const {
     if (!IsValidCell(row, col))
         return {};
-    const std::string_view packed = m_rows[size_t(row)].texts;
+    const std::string_view packed = m_rows[size_t(row)].Texts();
     CellSpan span;
     int stored = 0;
     if (!FindCell(packed, col, span, stored))
@@ -352,7 +352,7 @@ bool CGridModel::SetText(int row, int col, std::string_view gbk) {
     if (!IsValidCell(row, col))
         return false;
     Row& target = m_rows[size_t(row)];
-    const std::string_view packed = target.texts;
+    const std::string_view packed = target.Texts();
     char prefix[kMaxPrefixBytes];
     const int prefixLength = EncodeLength(gbk.size(), prefix);
     CellSpan span;

@@ -92,12 +92,16 @@ private:
     };
     struct Row {
         // Per cell: length prefix, then the GBK bytes. Rows appended together
-        // share one block of the model; a row written afterwards keeps its
-        // texts in a buffer of its own.
-        std::string_view texts;
-        std::unique_ptr<std::string> own;
+        // read theirs from one block of the model until they are written;
+        // a written row keeps its texts in a buffer of its own.
+        const char* texts = nullptr;
+        std::size_t size = 0;
+        std::unique_ptr<char[]> own;
         std::unique_ptr<std::vector<CellExtra>> extras;
         int height = -1;
+
+        std::string_view Texts() const { return std::string_view(texts, size); }
+        bool InBlock() const { return texts && !own; }
     };
     const CellExtra* Extra(int row, int col) const;
     CellExtra& ExtraForWrite(int row, int col);
