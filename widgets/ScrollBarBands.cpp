@@ -46,15 +46,15 @@ public:
     }
 };
 
-// One style for every bar, made again when the application's style is not
-// the one it draws in. A style of the host's own making, which cannot be made
-// again by its name, is left to draw the bars itself.
+// One style for every bar, made anew for bars made after the application's
+// style changed (the bars made before keep theirs, which stays with the
+// application). A style of the host's own making, which cannot be made again
+// by its name, is left to draw the bars itself.
 QStyle* BandedStyle() {
     static QPointer<BandedScrollStyle> banded;
     const QString name = QApplication::style()->name();
     if (banded && banded->baseStyle()->name() == name)
         return banded;
-    delete banded;
     QStyle* base = QStyleFactory::create(name);
     if (!base)
         return nullptr;
